@@ -1,0 +1,65 @@
+// Settings ("Data/config.dat"), records ("scores.dat" of each pack) and the
+// built-in pack's progress status ("status.dat").
+#pragma once
+#include <string>
+
+namespace fe {
+
+constexpr int EmptyRecordTime = 1410065407;  // shows as "--.--:--"
+
+struct SettingsVars {
+  float MusicVolume = 1.0f;
+  float SfxVolume = 1.0f;
+  int KeyBindLeft = 65;
+  int KeyBindRight = 68;
+  int KeyBindUp = 87;
+  int KeyBindDown = 83;
+  int KeyBindSlowMo = 32;
+  int FullScreen = 1;
+  int GraphicsDriverChoice = 0;
+};
+extern SettingsVars Settings;
+
+struct RecordsVars {
+  int RecordTimes[51][5] = {};
+  std::string RecordNames[51][5];
+  int ShownRecordTimes[5] = {};
+  std::string ShownRecordNames[5];
+  std::string ShownRecordTimeTexts[5];
+  int LevelStatus[51] = {};
+  int RowBonus[5] = {};
+  int PackLevelPlayable[51] = {};
+  // Set once the status file has been read (or found missing); until then
+  // writing the status reads it first, so saved progress is never replaced
+  // by the all-locked start value.
+  bool StatusRead = false;
+};
+extern RecordsVars Records;
+
+void ResetAllRecords();
+void ResetLevelRecords(int level);
+void LoadRecords();
+void SaveRecordsAndStatus();
+void LoadStatus();
+int FindRecordPlace(int level, int time);
+void InsertRecord(int level, int time, const std::string& name);
+void BuildRecordTexts(int level);
+void DrawRecords();
+void UnlockLevels();
+void UpdateRowBonuses();
+void InitConfig();
+void LoadConfig();
+void SaveConfig();
+
+// Minutes "." two-digit seconds ":" three-digit milliseconds: "1.01:234".
+std::string TimeText(int ms);
+// TimeText, or "--.--:--" for EmptyRecordTime.
+std::string RecordTimeText(int ms);
+// True when the status entry with index `level` (the entry of level + 1) is
+// open or completed; false for indexes outside the table.
+bool NextLevelOpen(int level);
+
+void ResetSettings();
+void ResetRecords();
+
+}  // namespace fe

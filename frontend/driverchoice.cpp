@@ -1,0 +1,70 @@
+#include "frontend/config.h"
+#include "frontend/startup.h"
+#include "platform/platform.h"
+
+namespace fe {
+
+std::string JoinCommandLine() {
+  std::string joined;
+  const auto& args = plat::ProgramArgs();
+  for (size_t i = 1; i < args.size(); ++i) joined += args[i];
+  return joined;
+}
+
+namespace {
+
+plat::ImagePtr LoadCentred(const char* path) {
+  plat::ImagePtr img = plat::LoadImage(path);
+  if (img) plat::MidHandleImage(img);
+  return img;
+}
+
+}  // namespace
+
+void RunDriverChoice() {
+  plat::Graphics(800, 600, 0, 60, 0);
+  plat::ImagePtr title = LoadCentred("gfx/menu/gfxmode.png");
+  plat::ImagePtr opengl = LoadCentred("gfx/menu/opengl.png");
+  plat::ImagePtr software = LoadCentred("gfx/menu/directx.png");
+  plat::ImagePtr cursor = LoadCentred("gfx/p_cursor.png");
+  plat::ImagePtr back = plat::LoadImage("gfx/level_back.png");
+
+  while (Settings.GraphicsDriverChoice == 0) {
+    plat::Cls();
+    plat::SetColor(255, 255, 255);
+    for (int x = 0; x <= 800; x += 128)
+      for (int y = 0; y <= 600; y += 128) plat::DrawImage(back, static_cast<float>(x), static_cast<float>(y));
+    plat::DrawImage(title, 400, 50);
+    plat::DrawImage(opengl, 200, 300);
+    plat::DrawImage(software, 600, 300);
+    const int mx = plat::MouseX(), my = plat::MouseY();
+    plat::DrawImage(cursor, static_cast<float>(mx), static_cast<float>(my));
+    if (plat::MouseHit(1) && my > 280 && my < 320) {
+      if (mx < 300) Settings.GraphicsDriverChoice = 1;
+      if (mx > 600) Settings.GraphicsDriverChoice = 2;
+    }
+    // Closing the window is the only other way out: nothing has been
+    // changed yet, so the program simply ends.
+    if (plat::AppTerminate()) plat::EndProgram(0);
+    plat::Flip();
+  }
+}
+
+void OpenGraphicsMode(int mode) {
+  int w, h;
+  if (mode == 0) {
+    w = 800;
+    h = 600;
+  } else if (mode == 1) {
+    w = 1024;
+    h = 768;
+  } else {
+    return;
+  }
+  plat::SetGraphicsDriver(plat::kDriverOpenGL, 2);
+  plat::Graphics(w, h, 32, 60, 0);
+  plat::SetAutoImageFlags(plat::kFilteredImage);
+  plat::SetBlend(plat::kAlphaBlend);
+}
+
+}  // namespace fe

@@ -1,0 +1,148 @@
+#include "frontend/gamestate.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "frontend/buttons.h"
+#include "frontend/config.h"
+#include "play/input.h"
+#include "platform/files.h"
+#include "platform/gfx.h"
+#include "platform/input.h"
+
+namespace fe {
+
+GameFlow Game;
+
+void ResetGameFlow() { Game = GameFlow{}; }
+
+void SetGameState(int state, int level, int param) {
+  if (state != KeepValue) {
+    Game.PreviousGameState = Game.GameState;
+    Game.GameState = state;
+  }
+  if (level != KeepValue) {
+    Game.PreviousLevel = Game.CurrentLevel;
+    Game.CurrentLevel = level;
+  }
+  if (param != KeepValue) {
+    Game.PreviousStateParam = Game.StateParam;
+    Game.StateParam = param;
+  }
+}
+
+void EnterStartState() {
+  SetGameState(kStateSplash, KeepValue, KeepValue);
+  LoadRecords();
+  LoadStatus();
+}
+
+bool IsBasePack() {
+  std::string p = Game.CurrentPack;
+  std::transform(p.begin(), p.end(), p.begin(), [](unsigned char c) { return std::tolower(c); });
+  return p == "base";
+}
+
+std::string PackDir(const std::string& pack) { return "data/packs/" + pack; }
+
+namespace {
+
+// Until a screen exists, its state shows an empty frame and Escape leads
+// back to the main menu (Escape in the main menu itself quits), so the
+// loop stays alive and every road can be walked.
+void PlaceholderScreen() {
+  const int entered = Game.GameState;
+  plat::FlushKeys();
+  while (Game.GameState == entered) {
+    plat::SetClsColor(0, 0, 0);
+    plat::Cls();
+    if (plat::KeyHit(27))
+      SetGameState(entered == kStateMainMenu ? kStateQuit : kStateMainMenu, KeepValue, KeepValue);
+    if (plat::AppTerminate()) SetGameState(kStateQuit, KeepValue, KeepValue);
+    plat::Flip();
+  }
+}
+void PlaceholderWithArg(int) { PlaceholderScreen(); }
+
+// State 8 (asked for by Space in the pack level select) has no screen of its
+// own; it leads straight back to the pack level select so the player is
+// never stranded.
+void PackPreviewReturn() { SetGameState(kStatePackLevelSelect, KeepValue, KeepValue); }
+
+ScreenTable DefaultScreens() {
+  ScreenTable t{};
+  t.RunMainMenu = PlaceholderScreen;
+  t.RunSplash = PlaceholderScreen;
+  t.RunCredits = PlaceholderScreen;
+  t.RunLevelSelect = PlaceholderWithArg;
+  t.RunPackLevelSelect = PlaceholderWithArg;
+  t.RunOptions = PlaceholderScreen;
+  t.RunKeySetup = PlaceholderScreen;
+  t.RunEditor = PlaceholderScreen;
+  t.PlayLevel = PlaceholderWithArg;
+  t.RunPackPreview = PackPreviewReturn;
+  return t;
+}
+
+ScreenTable g_screens = DefaultScreens();
+
+void EnsureReplayDir() {
+  const std::string dir = PackDir(Game.CurrentPack) + "/replays/";
+  if (plat::FileType(dir) != plat::kFileDir) plat::CreateDir(dir);
+}
+
+}  // namespace
+
+ScreenTable& Screens() { return g_screens; }
+void ResetScreens() { g_screens = DefaultScreens(); }
+
+void DispatcherPass() {
+  play::PollInput(1);
+  SaveRecordsAndStatus();
+  Button::HideAll();
+  SaveConfig();
+  EnsureReplayDir();
+
+  ScreenTable& s = Screens();
+  switch (Game.GameState) {
+    case kStateMainMenu: s.RunMainMenu(); break;
+    case kStateLevelSelect: s.RunLevelSelect(1); break;
+    case kStateEditor: s.RunEditor(); break;
+    case kStateOptions: s.RunOptions(); break;
+    case kStateQuit: Game.QuitRequested = 99; break;
+    case kStatePlay: s.PlayLevel(Game.CurrentLevel); break;
+    case kStateSplash: s.RunSplash(); break;
+    case kStateNextLevel:
+      if (Game.CurrentLevel < 51)
+        SetGameState(kStatePlay, Game.CurrentLevel, KeepValue);
+      else
+        SetGameState(kStateLevelSelect, KeepValue, KeepValue);
+      break;
+    case kStatePackPreview: s.RunPackPreview(); break;
+    case kStatePackLevelSelect: s.RunPackLevelSelect(1); break;
+    case kStateCredits: s.RunCredits(); break;
+    case kStateNextPackLevel: {
+      const int idx = Game.CurrentLevel - 1;
+      const bool playable = idx >= 0 && idx < 51 && Records.PackLevelPlayable[idx] == 1;
+      if (playable)
+        SetGameState(kStatePlay, Game.CurrentLevel, KeepValue);
+      else
+        SetGameState(kStatePackLevelSelect, KeepValue, KeepValue);
+      break;
+    }
+    case kStateKeySetup: s.RunKeySetup(); break;
+    default:
+      // A state nobody handles would spin here for ever.
+      SetGameState(kStateMainMenu, KeepValue, KeepValue);
+      break;
+  }
+  // The window's close button ends the run through the normal save path.
+  if (plat::AppTerminate() && Game.GameState != kStateQuit && Game.QuitRequested == 0)
+    SetGameState(kStateQuit, KeepValue, KeepValue);
+}
+
+void RunDispatcher() {
+  while (Game.QuitRequested == 0) DispatcherPass();
+}
+
+}  // namespace fe

@@ -1,0 +1,89 @@
+#include "frontend/menuframe.h"
+
+#include "frontend/buttons.h"
+#include "frontend/gamestate.h"
+#include "frontend/resources.h"
+#include "play/input.h"
+#include "play/level.h"
+#include "play/tavik.h"
+#include "platform/gfx.h"
+#include "platform/input.h"
+
+namespace fe {
+
+MenuFrame::MenuFrame(bool flushKeys) : entered_(Game.GameState) {
+  if (flushKeys) plat::FlushKeys();
+}
+
+void MenuFrame::Open() {
+  play::Input.GameInputLocked = 0;
+  fade_ = 1.0f;
+  Button::ShowGroup(entered_);
+}
+
+bool MenuFrame::Running() const { return Game.GameState == entered_; }
+
+bool MenuFrame::Begin(bool updateButtons) {
+  plat::Cls();
+  play::PollMouseClick();
+  plat::SetAlpha(1.0f);
+  const int x = plat::MouseX();
+  const int y = plat::MouseY();
+  const bool moved = x != Game.MenuMouseX || y != Game.MenuMouseY;
+  Game.MenuMouseX = x;
+  Game.MenuMouseY = y;
+  play::PollInput(0);
+  if (updateButtons) Button::UpdateAll();
+  return moved;
+}
+
+void MenuFrame::DrawPointer() const {
+  plat::SetColor(255, 255, 255);
+  plat::DrawImage(Res.ImgCursor, static_cast<float>(Game.MenuMouseX),
+                  static_cast<float>(Game.MenuMouseY));
+}
+
+void MenuFrame::DrawFade() {
+  if (fade_ <= 0.0f) return;
+  plat::SetColor(0, 0, 0);
+  plat::SetAlpha(fade_);
+  plat::DrawRect(0, 0, plat::kScreenW, plat::kScreenH);
+  fade_ -= 0.02f;
+  plat::SetAlpha(1.0f);
+  plat::SetColor(255, 255, 255);
+}
+
+void MenuFrame::ReadKeys() const {
+  play::Input.EscapeHit = plat::KeyHit(27);
+  play::Input.SpaceHit = plat::KeyHit(32);
+}
+
+void MenuFrame::Show() const { plat::Flip(); }
+
+void SetCycleColour(int index) {
+  const int i = index & 255;
+  plat::SetColor(Res.ColourCycleR[i], Res.ColourCycleG[i], Res.ColourCycleB[i]);
+}
+
+void TileLevelBack() {
+  plat::SetColor(255, 255, 255);
+  for (int x = 0; x <= plat::kScreenW; x += 128)
+    for (int y = 0; y <= plat::kScreenH; y += 128)
+      plat::DrawImage(Res.ImgLevelBack, static_cast<float>(x), static_cast<float>(y));
+}
+
+void LoadMenuBackdrop() { play::LoadLevel(0); }
+
+void DrawMenuBackdrop() {
+  play::DrawLevel(1);
+  plat::SetAlpha(1.0f);
+  const int i = play::Input.AnimCounter & 255;
+  plat::SetColor(Res.ColourCycleR[i] / 2, Res.ColourCycleG[i] / 2, Res.ColourCycleB[i] / 2);
+  plat::DrawRect(0, 576, 800, 24);
+  plat::SetColor(0, 0, 0);
+  plat::DrawLine(0, 576, 800, 576);
+  play::Run.HudColour = play::Input.AnimCounter;
+  play::DrawBottomBar(385, 577, 1);
+}
+
+}  // namespace fe

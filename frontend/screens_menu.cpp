@@ -1,0 +1,182 @@
+// The splash, the main menu and the credits.
+#include "frontend/font.h"
+#include "frontend/gamestate.h"
+#include "frontend/levelselect.h"
+#include "frontend/menuframe.h"
+#include "frontend/resources.h"
+#include "frontend/screens.h"
+#include "frontend/sound.h"
+#include "frontend/buttons.h"
+#include "play/input.h"
+#include "platform/clock.h"
+#include "platform/gfx.h"
+#include "platform/input.h"
+
+namespace fe {
+
+namespace {
+
+enum SplashPhase { kFadeIn = 0, kShow = 1, kFadeOut = 2, kDark = 3, kEnd = 4 };
+
+struct Splash {
+  plat::ImagePtr logo;
+  float fade = 1.0f;
+  int phase = kFadeIn;
+  int phaseTime = 0;
+  int colourIndex = 0;
+  int colourTime = 0;
+  bool running = true;
+
+  void Draw() {
+    plat::SetAlpha(1.0f);
+    TileLevelBack();
+    plat::SetColor(0, 0, 0);
+    plat::DrawRect(0, 0, 800, 200);
+    plat::DrawRect(0, 400, 800, 200);
+    const int now = plat::Millisecs();
+    if (now > colourTime + 50) {
+      colourTime = now;
+      if (++colourIndex > 255) colourIndex = 0;
+    }
+    SetCycleColour(colourIndex);
+    plat::DrawImage(logo, 400, 300);
+    plat::DrawLine(0, 200, 800, 200);
+    plat::DrawLine(0, 400, 800, 400);
+  }
+
+  void Step() {
+    const int now = plat::Millisecs();
+    switch (phase) {
+      case kFadeIn:
+        fade -= 0.01f;
+        if (fade <= 0.0f) Enter(kShow, 0.0f);
+        break;
+      case kShow:
+        if (now > phaseTime + 2000) Enter(kFadeOut, fade);
+        break;
+      case kFadeOut:
+        fade += 0.02f;
+        if (fade >= 1.0f) Enter(kDark, 1.0f);
+        break;
+      case kDark:
+        if (now > phaseTime + 1000) phase = kEnd;
+        break;
+      default:
+        running = false;
+        break;
+    }
+    // Space skips to the fade out, from wherever the fade stands.
+    if (phase < kFadeOut && plat::KeyHit(32)) Enter(kFadeOut, fade);
+  }
+
+  void Enter(int next, float f) {
+    phase = next;
+    fade = f;
+    phaseTime = plat::Millisecs();
+  }
+
+  void DrawFade() const {
+    plat::SetColor(0, 0, 0);
+    plat::SetAlpha(fade);
+    plat::DrawRect(0, 0, 800, 600);
+    plat::SetAlpha(1.0f);
+    plat::SetColor(255, 255, 255);
+  }
+};
+
+void DrawTitle() {
+  SetCycleColour(play::Input.AnimCounter);
+  plat::DrawImage(Res.ImgMenuTitle, 20, 20);
+}
+
+struct CreditLine {
+  int x, y;
+  const char* text;
+};
+const CreditLine kCredits[] = {
+    {200, 100, "Thanks to..."},
+    {220, 140, "Ilse Marrow - testing and support"},
+    {220, 180, "Tomas Fenwick - the text field"},
+    {220, 200, "Aro Lindqvist - the http sender"},
+    {220, 220, "Mei Sorensen - the zip module"},
+    {200, 260, "Made with..."},
+    {220, 300, "Kate and C++ - code"},
+    {220, 320, "Our own image generator - graphics"},
+    {220, 340, "Our own sound generator - effects"},
+    {220, 360, "Our own tracker - music"},
+    {200, 400, "And of course the generic credits standard"},
+    {220, 440, "Thank you for playing!"},
+};
+
+}  // namespace
+
+void RunSplash() {
+  Splash s;
+  s.logo = LoadResourceImage("GFX\\pellawick.png");
+  plat::MidHandleImage(s.logo);
+  const int now = plat::Millisecs();
+  s.phaseTime = now;
+  s.colourTime = now;
+  PlayMusic(2);
+  while (s.running) {
+    plat::Cls();
+    s.Draw();
+    s.Step();
+    s.DrawFade();
+    plat::Flip();
+  }
+  SetGameState(kStateMainMenu, KeepValue, KeepValue);
+}
+
+void RunMainMenu() {
+  MenuFrame frame;
+  LoadMenuBackdrop();
+  frame.Open();
+  while (frame.Running()) {
+    frame.Begin();
+    DrawMenuBackdrop();
+    DrawTitle();
+    play::TickAnimCounter();
+    plat::SetAlpha(1.0f);
+    Button::DrawAll();
+    frame.DrawPointer();
+    frame.DrawFade();
+    // The menu has no keys; reading them drops presses that would
+    // otherwise reach the next screen.
+    frame.ReadKeys();
+    frame.Show();
+  }
+}
+
+void RunCredits() {
+  MenuFrame frame(true);
+  plat::ImagePtr mark = LoadResourceImage("GFX/Menu/standard.png");
+  LoadMenuBackdrop();
+  frame.Open();
+  while (frame.Running()) {
+    frame.Begin();
+    DrawMenuBackdrop();
+    play::TickAnimCounter();
+    Button::DrawAll();
+    DrawTitle();
+    for (const CreditLine& l : kCredits) Res.SmallFont->Draw(l.x, l.y, l.text, 0);
+    plat::SetAlpha(0.1f);
+    plat::DrawImage(mark, 5, 590);
+    plat::SetAlpha(1.0f);
+    frame.DrawPointer();
+    frame.DrawFade();
+    frame.ReadKeys();
+    if (play::Input.EscapeHit) SetGameState(kStateMainMenu, KeepValue, KeepValue);
+    frame.Show();
+  }
+}
+
+void InstallScreens() {
+  ScreenTable& t = Screens();
+  t.RunSplash = RunSplash;
+  t.RunMainMenu = RunMainMenu;
+  t.RunCredits = RunCredits;
+  t.RunLevelSelect = RunLevelSelect;
+}
+
+}  // namespace fe

@@ -1,0 +1,473 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace plat {
+
+// ---------------------------------------------------------------------------
+// Path resolution
+
+namespace {
+
+bool SameIgnoringCase(const char* a, const std::string& b) {
+  size_t i = 0;
+  for (; a[i] && i < b.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x != y && !(x < 128 && y < 128 && std::tolower(x) == std::tolower(y))) return false;
+  }
+  return a[i] == 0 && i == b.size();
+}
+
+bool EntryExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The directory entry of dir whose name equals comp without regard to case;
+// the first in byte order when several do. Empty when none.
+std::string FindEntryIgnoringCase(const std::string& dir, const std::string& comp) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return {};
+  std::string best;
+  while (dirent* e = ::readdir(d)) {
+    if (SameIgnoringCase(e->d_name, comp) && (best.empty() || best > e->d_name)) best = e->d_name;
+  }
+  ::closedir(d);
+  return best;
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& path) {
+  std::string p = path;
+  std::replace(p.begin(), p.end(), '\\', '/');
+  // Most calls name a path that exists as spelled: one stat settles them.
+  if (p.empty() || EntryExists(p)) return p;
+
+  std::string out;
+  size_t i = 0;
+  if (p[0] == '/') {
+    out = "/";
+    i = 1;
+  }
+  bool lost = false;  // an earlier component does not exist: keep the rest as spelled
+  while (i <= p.size()) {
+    size_t slash = p.find('/', i);
+    if (slash == std::string::npos) slash = p.size();
+    std::string comp = p.substr(i, slash - i);
+    std::string dir = out;
+    if (!comp.empty() && comp != "." && comp != ".." && !lost) {
+      std::string exact = dir + comp;
+      if (!EntryExists(exact)) {
+        std::string found = FindEntryIgnoringCase(dir, comp);
+        if (found.empty()) {
+          lost = true;
+        } else {
+          comp = found;
+        }
+      }
+    }
+    out += comp;
+    if (slash < p.size()) out += '/';
+    i = slash + 1;
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// File system queries
+
+namespace {
+
+bool StatResolved(const std::string& path, struct stat& st) {
+  return ::stat(ResolvePath(path).c_str(), &st) == 0;
+}
+
+}  // namespace
+
+int FileType(const std::string& path) {
+  struct stat st;
+  if (!StatResolved(path, st)) return kFileNone;
+  if (S_ISDIR(st.st_mode)) return kFileDir;
+  return S_ISREG(st.st_mode) ? kFileNormal : kFileNone;
+}
+
+int64_t FileSize(const std::string& path) {
+  struct stat st;
+  if (!StatResolved(path, st)) return -1;
+  return S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size) : 0;
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(ResolvePath(path).c_str()) == 0; }
+
+bool CreateDir(const std::string& path) {
+  return ::mkdir(ResolvePath(path).c_str(), 0777) == 0;
+}
+
+std::vector<std::string> ReadDir(const std::string& path) {
+  std::vector<std::string> names;
+  std::string dir = ResolvePath(path);
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return names;
+  while (dirent* e = ::readdir(d)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+      names.emplace_back(e->d_name);
+    }
+  }
+  ::closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool ChangeDir(const std::string& path) { return ::chdir(ResolvePath(path).c_str()) == 0; }
+
+std::string CurrentDir() {
+  std::vector<char> buf(4096);
+  while (!::getcwd(buf.data(), buf.size())) {
+    if (errno != ERANGE) return {};
+    buf.resize(buf.size() * 2);
+  }
+  return buf.data();
+}
+
+// ---------------------------------------------------------------------------
+// Typed stream access (little-endian)
+
+namespace {
+
+// Reads n bytes, zero-filling what the stream no longer has.
+uint64_t ReadLE(Stream& s, size_t n) {
+  uint8_t b[8] = {};
+  size_t got = 0;
+  while (got < n) {
+    size_t k = s.Read(b + got, n - got);
+    if (k == 0) break;
+    got += k;
+  }
+  uint64_t v = 0;
+  for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(b[i]) << (8 * i);
+  return v;
+}
+
+void WriteLE(Stream& s, uint64_t v, size_t n) {
+  uint8_t b[8];
+  for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
+  s.Write(b, n);
+}
+
+}  // namespace
+
+uint8_t Stream::ReadByte() { return static_cast<uint8_t>(ReadLE(*this, 1)); }
+int16_t Stream::ReadShort() { return static_cast<int16_t>(ReadLE(*this, 2)); }
+int32_t Stream::ReadInt() { return static_cast<int32_t>(ReadLE(*this, 4)); }
+int64_t Stream::ReadLong() { return static_cast<int64_t>(ReadLE(*this, 8)); }
+float Stream::ReadFloat() {
+  uint32_t bits = static_cast<uint32_t>(ReadLE(*this, 4));
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+std::string Stream::ReadLine() {
+  std::string line;
+  uint8_t c;
+  while (Read(&c, 1) == 1) {
+    if (c == 0 || c == '\n') break;
+    if (c != '\r') line += static_cast<char>(c);
+  }
+  return line;
+}
+
+std::string Stream::ReadString(size_t n) {
+  std::string s(n, '\0');
+  size_t got = 0;
+  while (got < n) {
+    size_t k = Read(s.data() + got, n - got);
+    if (k == 0) break;
+    got += k;
+  }
+  s.resize(got);
+  return s;
+}
+
+void Stream::WriteByte(int v) { WriteLE(*this, static_cast<uint64_t>(v), 1); }
+void Stream::WriteShort(int v) { WriteLE(*this, static_cast<uint64_t>(v), 2); }
+void Stream::WriteInt(int32_t v) { WriteLE(*this, static_cast<uint32_t>(v), 4); }
+void Stream::WriteLong(int64_t v) { WriteLE(*this, static_cast<uint64_t>(v), 8); }
+void Stream::WriteFloat(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  WriteLE(*this, bits, 4);
+}
+
+void Stream::WriteLine(const std::string& s) {
+  // std::string already holds one byte per character.
+  std::string line = s;
+  line += "\r\n";
+  Write(line.data(), line.size());
+}
+
+void Stream::WriteString(const std::string& s) { Write(s.data(), s.size()); }
+
+// ---------------------------------------------------------------------------
+// Memory streams
+
+size_t MemoryStream::Read(void* buf, size_t n) {
+  if (!readable_ || pos_ >= buf_.size()) return 0;
+  n = std::min(n, buf_.size() - pos_);
+  std::memcpy(buf, buf_.data() + pos_, n);
+  pos_ += n;
+  return n;
+}
+
+size_t MemoryStream::Write(const void* buf, size_t n) {
+  if (!writable_ || n == 0) return 0;
+  if (pos_ + n > buf_.size()) buf_.resize(pos_ + n);
+  std::memcpy(buf_.data() + pos_, buf, n);
+  pos_ += n;
+  return n;
+}
+
+int64_t MemoryStream::Seek(int64_t pos) {
+  pos_ = static_cast<size_t>(std::clamp<int64_t>(pos, 0, Size()));
+  return Pos();
+}
+
+// ---------------------------------------------------------------------------
+// File streams
+
+namespace {
+
+// stdio does the buffering; switching between reading and writing needs a
+// positioning call in between, which lastOp_ tracks.
+class FileStream : public Stream {
+ public:
+  FileStream(FILE* f, bool readable, bool writable) : f_(f), readable_(readable), writable_(writable) {
+    struct stat st;
+    size_ = ::fstat(::fileno(f_), &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+  }
+  ~FileStream() override { Close(); }
+
+  size_t Read(void* buf, size_t n) override {
+    if (!f_ || !readable_) return 0;
+    Switch(kRead);
+    return std::fread(buf, 1, n, f_);
+  }
+  size_t Write(const void* buf, size_t n) override {
+    if (!f_ || !writable_) return 0;
+    Switch(kWrite);
+    size_t done = std::fwrite(buf, 1, n, f_);
+    size_ = std::max(size_, Pos());
+    return done;
+  }
+  bool Eof() override { return !f_ || Pos() >= size_; }
+  int64_t Pos() override { return f_ ? static_cast<int64_t>(::ftello(f_)) : 0; }
+  int64_t Seek(int64_t pos) override {
+    if (!f_) return 0;
+    ::fseeko(f_, static_cast<off_t>(std::clamp<int64_t>(pos, 0, size_)), SEEK_SET);
+    lastOp_ = kNone;
+    return Pos();
+  }
+  int64_t Size() override { return size_; }
+  void Flush() override {
+    if (f_) std::fflush(f_);
+  }
+  void Close() override {
+    if (f_) std::fclose(f_);
+    f_ = nullptr;
+  }
+
+ private:
+  enum Op { kNone, kRead, kWrite };
+  void Switch(Op op) {
+    if (lastOp_ != kNone && lastOp_ != op) ::fseeko(f_, 0, SEEK_CUR);
+    lastOp_ = op;
+  }
+
+  FILE* f_;
+  bool readable_, writable_;
+  int64_t size_ = 0;
+  Op lastOp_ = kNone;
+};
+
+struct IncbinFile {
+  const void* data;
+  size_t size;
+};
+
+struct IncbinRegistry {
+  std::mutex mutex;
+  std::map<std::string, IncbinFile> files;
+};
+
+IncbinRegistry& Incbins() {
+  static IncbinRegistry registry;
+  return registry;
+}
+
+constexpr const char kIncbinPrefix[] = "incbin::";
+
+bool IsIncbinPath(const std::string& path) { return path.rfind(kIncbinPrefix, 0) == 0; }
+
+StreamPtr OpenIncbin(const std::string& name) {
+  IncbinRegistry& reg = Incbins();
+  std::lock_guard<std::mutex> lock(reg.mutex);
+  auto it = reg.files.find(name);
+  if (it == reg.files.end()) return nullptr;
+  const auto* p = static_cast<const uint8_t*>(it->second.data);
+  return std::make_unique<MemoryStream>(std::vector<uint8_t>(p, p + it->second.size), true, false);
+}
+
+}  // namespace
+
+void RegisterIncbin(const std::string& name, const void* data, size_t size) {
+  IncbinRegistry& reg = Incbins();
+  std::lock_guard<std::mutex> lock(reg.mutex);
+  reg.files[name] = IncbinFile{data, size};
+}
+
+bool IncbinExists(const std::string& name) {
+  IncbinRegistry& reg = Incbins();
+  std::lock_guard<std::mutex> lock(reg.mutex);
+  return reg.files.count(name) != 0;
+}
+
+StreamPtr OpenFile(const std::string& path, bool read, bool write) {
+  if (IsIncbinPath(path)) {
+    return read && !write ? OpenIncbin(path.substr(sizeof kIncbinPrefix - 1)) : nullptr;
+  }
+  if (!read && !write) return nullptr;
+  // "e": the descriptor must not leak into programs we start.
+  const char* mode = read && write ? "r+be" : read ? "rbe" : "wbe";
+  std::string resolved = ResolvePath(path);
+  if (read && FileType(resolved) != kFileNormal) return nullptr;
+  FILE* f = std::fopen(resolved.c_str(), mode);
+  if (!f) return nullptr;
+  return std::make_unique<FileStream>(f, read, write);
+}
+
+StreamPtr ReadFile(const std::string& path) { return OpenFile(path, true, false); }
+StreamPtr WriteFile(const std::string& path) { return OpenFile(path, false, true); }
+
+// ---------------------------------------------------------------------------
+// Whole files
+
+bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
+  out.clear();
+  StreamPtr s = ReadFile(path);
+  if (!s) return false;
+  // Read until the end rather than trusting the size: the file may change.
+  uint8_t chunk[65536];
+  while (size_t n = s->Read(chunk, sizeof chunk)) {
+    if (static_cast<int64_t>(out.size() + n) > maxBytes) {
+      out.clear();
+      return false;
+    }
+    out.insert(out.end(), chunk, chunk + n);
+  }
+  return true;
+}
+
+namespace {
+
+std::atomic<int> g_saveFault{0};
+std::atomic<unsigned> g_tempCounter{0};
+
+bool FileHolds(const std::string& path, const std::vector<uint8_t>& bytes) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<uint64_t>(st.st_size) != bytes.size()) {
+    return false;
+  }
+  std::vector<uint8_t> have;
+  return LoadFileBytes(path, have, static_cast<int64_t>(bytes.size())) && have == bytes;
+}
+
+bool WriteAll(int fd, const uint8_t* p, size_t n) {
+  while (n > 0) {
+    ssize_t k = ::write(fd, p, n);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<size_t>(k);
+  }
+  return true;
+}
+
+std::string DirOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Creates a new file with a name no one else uses, in dir. The name is short
+// so that a long target name cannot push it past the name length limit.
+int CreateTempIn(const std::string& dir, std::string& tempPath) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = dir + "/.save" + std::to_string(::getpid()) + "_" +
+               std::to_string(g_tempCounter.fetch_add(1)) + ".tmp";
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// A symbolic link is followed, so the file it names is replaced, not the link.
+std::string SaveTarget(const std::string& path) {
+  std::string resolved = ResolvePath(path);
+  struct stat st;
+  if (::lstat(resolved.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(resolved.c_str(), nullptr)) {
+      resolved = real;
+      std::free(real);
+    }
+  }
+  return resolved;
+}
+
+}  // namespace
+
+void SetSafeSaveFaultForTests(int step) { g_saveFault = step; }
+
+bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame) {
+  const std::string target = SaveTarget(path);
+  if (skipIfSame && FileHolds(target, bytes)) return true;
+  struct stat old;
+  const bool hadOld = ::stat(target.c_str(), &old) == 0;
+  if (hadOld && !S_ISREG(old.st_mode)) return false;
+
+  const int fault = g_saveFault.exchange(0);
+  const std::string dir = DirOf(target);
+  std::string temp;
+  int fd = CreateTempIn(dir, temp);
+  if (fd < 0) return false;
+  bool ok = fault != 1 && WriteAll(fd, bytes.data(), bytes.size());
+  if (ok && hadOld) ::fchmod(fd, old.st_mode & 07777);
+  ok = ok && fault != 2 && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && fault != 3 && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // Make the rename itself durable; failing here loses nothing.
+  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,104 @@
+// Files and streams.
+//
+// Paths may use backslashes and any letter case ("GFX\x.png", "data/Packs");
+// ResolvePath maps them onto the case-sensitive file system. Streams are
+// little-endian; reading past the end yields 0 and "" and is no error.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+enum FileKind { kFileNone = 0, kFileNormal = 1, kFileDir = 2 };
+
+// Backslashes become slashes; each existing component is matched without
+// regard to case; components that do not exist keep their spelling.
+std::string ResolvePath(const std::string& path);
+int FileType(const std::string& path);
+int64_t FileSize(const std::string& path);  // -1 when missing
+bool DeleteFile(const std::string& path);
+bool CreateDir(const std::string& path);  // no parents
+// Names in the directory (without "." and ".."), sorted by name.
+std::vector<std::string> ReadDir(const std::string& path);
+bool ChangeDir(const std::string& path);
+std::string CurrentDir();
+
+class Stream {
+ public:
+  virtual ~Stream() = default;
+  // Raw access; return the number of bytes moved.
+  virtual size_t Read(void* buf, size_t n) = 0;
+  virtual size_t Write(const void* buf, size_t n) = 0;
+  virtual bool Eof() = 0;
+  virtual int64_t Pos() = 0;
+  virtual int64_t Seek(int64_t pos) = 0;
+  virtual int64_t Size() = 0;
+  virtual void Flush() {}
+  virtual void Close() {}
+
+  uint8_t ReadByte();
+  int16_t ReadShort();
+  int32_t ReadInt();
+  int64_t ReadLong();
+  float ReadFloat();
+  // Bytes up to LF; CR dropped; a 0 byte or the end also ends it.
+  std::string ReadLine();
+  std::string ReadString(size_t n);
+  void WriteByte(int v);
+  void WriteShort(int v);
+  void WriteInt(int32_t v);
+  void WriteLong(int64_t v);
+  void WriteFloat(float v);
+  // Low 8 bits of each character, then CR LF.
+  void WriteLine(const std::string& s);
+  void WriteString(const std::string& s);
+};
+using StreamPtr = std::unique_ptr<Stream>;
+
+// "incbin::name" opens a registered memory file. nullptr when it can't open.
+StreamPtr ReadFile(const std::string& path);
+StreamPtr WriteFile(const std::string& path);  // created or emptied
+StreamPtr OpenFile(const std::string& path, bool read, bool write);
+
+class MemoryStream : public Stream {
+ public:
+  MemoryStream() = default;
+  explicit MemoryStream(std::vector<uint8_t> bytes, bool readable = true, bool writable = true)
+      : buf_(std::move(bytes)), readable_(readable), writable_(writable) {}
+  size_t Read(void* buf, size_t n) override;
+  size_t Write(const void* buf, size_t n) override;
+  bool Eof() override { return pos_ >= buf_.size(); }
+  int64_t Pos() override { return static_cast<int64_t>(pos_); }
+  int64_t Seek(int64_t pos) override;
+  int64_t Size() override { return static_cast<int64_t>(buf_.size()); }
+  const std::vector<uint8_t>& Bytes() const { return buf_; }
+  std::vector<uint8_t>& Bytes() { return buf_; }
+
+ private:
+  std::vector<uint8_t> buf_;
+  size_t pos_ = 0;
+  bool readable_ = true, writable_ = true;
+};
+
+// Named memory files, read as "incbin::" + name. The bytes must outlive
+// every stream opened on them (static data).
+void RegisterIncbin(const std::string& name, const void* data, size_t size);
+bool IncbinExists(const std::string& name);
+
+// Whole-file helpers.
+// Fails (out emptied) when the file is missing or larger than maxBytes.
+constexpr int64_t kLoadFileCap = int64_t{256} << 20;
+bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out,
+                   int64_t maxBytes = kLoadFileCap);
+// Writes a temporary file beside the target and renames it over, so a kill
+// or full disk never leaves a half-written file. When skipIfSame is set and
+// the file already holds exactly these bytes, nothing is written.
+bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes,
+                    bool skipIfSame = true);
+// Tests: make the next SaveFileSafely fail at a step (1 write, 2 fsync,
+// 3 rename); 0 turns it off.
+void SetSafeSaveFaultForTests(int step);
+
+}  // namespace plat

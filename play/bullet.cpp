@@ -1,0 +1,107 @@
+// Gun bullets.
+#include "play/bullet.h"
+
+#include <cmath>
+
+#include "frontend/resources.h"
+#include "frontend/sound.h"
+#include "platform/gfx.h"
+#include "play/cellscan.h"
+#include "play/input.h"
+#include "play/tavik.h"
+
+namespace play {
+
+BulletVars Bullets;
+
+namespace {
+
+constexpr float kMuzzleDistance = 15.0f;
+constexpr float kBulletSpeed = 2.0f;
+constexpr float kBulletHalfSize = 2.0f;
+constexpr float kGhostBulletAlpha = 0.25f;
+
+// Blocks, changers and neutral blocks stop a bullet; zones do not.
+bool StopsBullets(int code) { return (code >= 0 && code <= 39) || code == 60; }
+
+// Off the screen area; a non-finite position could never come back and
+// would never meet a tile, so it counts as off screen too.
+bool BulletLost(float x, float y) {
+  return !std::isfinite(x) || !std::isfinite(y) || IsOffScreen(x, y);
+}
+
+}  // namespace
+
+void ResetBullets() { Bullets.BulletList.Clear(); }
+
+std::shared_ptr<Bullet> Bullet::Create(float x, float y, int colour, float angle, int ghost) {
+  auto b = std::make_shared<Bullet>();
+  b->x = static_cast<float>(x + kMuzzleDistance * SinDeg(angle));
+  b->y = static_cast<float>(y + kMuzzleDistance * CosDeg(angle));
+  b->speed = kBulletSpeed;
+  b->colour = colour;
+  b->angle = angle;
+  b->ghost = ghost;
+  Bullets.BulletList.Append(b);
+  return b;
+}
+
+void Bullet::Remove() { Bullets.BulletList.Remove(this); }
+
+void Bullet::Update() {
+  x = static_cast<float>(x + SinDeg(angle) * speed);
+  y = static_cast<float>(y + CosDeg(angle) * speed);
+  if (BulletLost(x, y)) Remove();
+  const int t = FindTileAtBox(x - kBulletHalfSize, y - kBulletHalfSize, x + kBulletHalfSize,
+                              y + kBulletHalfSize);
+  if (StopsBullets(t)) {
+    if (!ghost) fe::PlaySoundEffect(fe::kSfxGunHit);
+    Remove();
+  }
+}
+
+void Bullet::Draw() const {
+  if (colour >= 0 && colour <= 19)
+    plat::SetColor(fe::Res.BlockPaletteR[colour], fe::Res.BlockPaletteG[colour],
+                   fe::Res.BlockPaletteB[colour]);
+  else
+    plat::SetColor(255, 255, 255);  // a damaged colour shows white
+  plat::SetRotation(360 - angle);
+  const float alpha = ghost ? kGhostBulletAlpha : 1.0f;
+  plat::SetAlpha(alpha);
+  plat::DrawImage(fe::Res.ImgBullet, x, y);
+  if (Run.TimeRate < 1) {
+    plat::SetBlend(plat::kLightBlend);
+    plat::SetAlpha(Run.GlowAlpha * alpha);
+    plat::DrawImage(fe::Res.ImgBulletBloom, x, y);
+  }
+  plat::SetBlend(plat::kAlphaBlend);
+  plat::SetAlpha(1);
+}
+
+void UpdateBullets() {
+  Bullets.BulletList.Walk([](Bullet& b) { b.Update(); });
+}
+
+void DrawBullets() {
+  plat::SetAlpha(1);
+  Bullets.BulletList.Walk([](Bullet& b) { b.Draw(); });
+  plat::SetRotation(0);
+  plat::SetColor(255, 255, 255);
+}
+
+int FindTileAtBox(const LevelData& level, float x1, float y1, float x2, float y2) {
+  int found = -1;
+  // The scan stops at the first non-empty cell, so a zone met before a solid
+  // cell hides it.
+  ForEachCellMeetingBox(level, x1, y1, x2, y2, [&](int, int, int code) {
+    if (found < 0 && code >= 0) found = code;
+  });
+  return found;
+}
+
+int FindTileAtBox(float x1, float y1, float x2, float y2) {
+  return FindTileAtBox(Level, x1, y1, x2, y2);
+}
+
+}  // namespace play

@@ -1,0 +1,200 @@
+// The countdown before each run, the ready/go banner and the status bar.
+#include <string>
+
+#include "frontend/font.h"
+#include "frontend/resources.h"
+#include "frontend/sound.h"
+#include "platform/clock.h"
+#include "platform/gfx.h"
+#include "play/popup.h"
+#include "play/replay.h"
+#include "play/tavik.h"
+
+namespace play {
+
+namespace {
+
+constexpr int kPhaseMs = 1000;
+
+int Now() { return plat::Millisecs(); }
+bool PhaseOver(int since) { return plat::MillisDiff(Now(), since) > kPhaseMs; }
+
+void StartRun() {
+  Run.StepCounter = 0;
+  StartRecording();
+  SpawnPlayer();
+  fe::PlaySoundEffect(fe::kSfxTimerGo);
+  LoadReplay();
+  if (Replay.PlaybackMode == 1) {
+    SpawnGhost();
+    Replay.PlaybackMode = 2;
+  }
+  // Reading the replay file does not count as level time.
+  Run.RunTime = Now();
+  Run.RespawnPhase = 0;
+  Run.CountdownState = kCountdownIdle;
+  Run.LevelFinished = 0;
+  Run.GhostFinished = 0;
+  Input.GameInputLocked = 0;
+}
+
+// A picture grows in from half size while its alpha rises.
+void GrowIn(float& scale, float& alpha) {
+  if (scale < 1.0f) {
+    scale += 0.02f;
+    alpha += 0.04f;
+  } else {
+    scale = 1.0f;
+    alpha = 1.0f;
+  }
+}
+
+// Shrinks and fades; true once gone.
+bool FadeAway(float& scale, float& alpha) {
+  if (alpha > 0.0f) {
+    alpha -= 0.08f;
+    scale -= 0.04f;
+    return false;
+  }
+  alpha = 0.0f;
+  scale = 0.5f;
+  return true;
+}
+
+}  // namespace
+
+int UpdateCountdown() {
+  switch (Run.CountdownState) {
+    case kCountdownWaitPopup:
+      if (Popup.PopupState == kPopupClosed) {
+        Run.CountdownTime = Now();
+        Run.CountdownState = kCountdownFirst;
+        Run.BannerState = 1;
+        ResetCoins();
+      }
+      break;
+    case kCountdownFirst:
+      if (PhaseOver(Run.CountdownTime)) {
+        Run.CountdownState = kCountdownSecond;
+        Run.CountdownTime = Now();
+      }
+      break;
+    case kCountdownSecond:
+      if (PhaseOver(Run.CountdownTime)) {
+        Run.CountdownState = kCountdownGo;
+        Run.CountdownTime = Now();
+      }
+      break;
+    case kCountdownGo:
+      StartRun();
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int DrawCountdownOverlay() {
+  const int s = Run.CountdownState;
+  if (s >= kCountdownWaitPopup && s <= kCountdownSecond) {
+    plat::SetColor(0, 0, 0);
+    plat::SetAlpha(0.5f);
+    plat::DrawRect(0, 0, 800, 600);
+    plat::SetColor(255, 255, 255);
+    plat::SetAlpha(1);
+  }
+  return 0;
+}
+
+int UpdateReadyGoBanner() {
+  switch (Run.BannerState) {
+    case 1:
+      Run.ReadyAlpha = Run.GoAlpha = 0;
+      Run.ReadyScale = Run.GoScale = 0.5f;
+      Run.BannerTime = Now();
+      Run.BannerState = 2;
+      fe::PlaySoundEffect(fe::kSfxTimerReady);
+      break;
+    case 2:
+      GrowIn(Run.ReadyScale, Run.ReadyAlpha);
+      if (PhaseOver(Run.BannerTime)) {
+        Run.BannerState = 3;
+        Run.BannerTime = Now();
+        fe::PlaySoundEffect(fe::kSfxTimerReady);
+      }
+      break;
+    case 3:
+      GrowIn(Run.GoScale, Run.GoAlpha);
+      FadeAway(Run.ReadyScale, Run.ReadyAlpha);
+      if (PhaseOver(Run.BannerTime)) {
+        Run.BannerState = 4;
+        Run.BannerTime = Now();
+      }
+      break;
+    case 4:
+      if (FadeAway(Run.GoScale, Run.GoAlpha)) Run.BannerState = 0;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int DrawReadyGoBanner() {
+  plat::SetColor(255, 255, 255);
+  if (Run.BannerState < 2 || Run.BannerState > 4) return 0;
+  plat::SetColor(255, 0, 0);
+  plat::SetScale(Run.ReadyScale, Run.ReadyScale);
+  plat::SetAlpha(Run.ReadyAlpha);
+  plat::DrawImage(fe::Res.ImgReady, 400, 300);
+  plat::SetColor(0, 255, 0);
+  plat::SetScale(Run.GoScale, Run.GoScale);
+  plat::SetAlpha(Run.GoAlpha);
+  plat::DrawImage(fe::Res.ImgGo, 400, 300);
+  plat::SetScale(1, 1);
+  plat::SetAlpha(1);
+  plat::SetColor(255, 255, 255);
+  return 0;
+}
+
+int DrawBottomBar(float x, float y, int cycleColours) {
+  if (Run.Player) Run.HudColour = Run.Player->colour;
+  const int c = Run.HudColour;
+  plat::SetColor(255, 255, 255);
+  plat::DrawImage(fe::Res.ImgStatusIcon, x, y);
+  if (cycleColours == 1) {
+    const int k = c & 255;
+    plat::SetColor(fe::Res.ColourCycleR[k], fe::Res.ColourCycleG[k], fe::Res.ColourCycleB[k]);
+  } else if (c >= 0 && c < 20) {
+    plat::SetColor(fe::Res.BlockPaletteR[c], fe::Res.BlockPaletteG[c], fe::Res.BlockPaletteB[c]);
+  }
+  plat::DrawImage(fe::Res.ImgStatusIconParts, x, y);
+  if (Run.Player) {
+    UpdateTimeText();
+    DrawTimeText();
+  }
+  plat::SetColor(255, 255, 255);
+  return 0;
+}
+
+std::string StatusTimeText(int ms) {
+  const int minutes = ms / 60000;
+  const int seconds = (ms - 60000 * minutes) / 1000;
+  const int millis = ms % 1000;
+  std::string secs = std::to_string(seconds);
+  if (seconds < 10) secs = "0" + secs;
+  return std::to_string(minutes) + "." + secs + ":" + std::to_string(millis);
+}
+
+int UpdateTimeText() {
+  if (Run.LevelFinished == 0) Run.ShownRunTime = plat::MillisDiff(Now(), Run.RunTime);
+  Run.TimeText = "Time: " + StatusTimeText(Run.ShownRunTime);
+  return 0;
+}
+
+int DrawTimeText() {
+  if (fe::Res.SmallFont) fe::Res.SmallFont->Draw(20, 580, Run.TimeText, 0);
+  return 0;
+}
+
+}  // namespace play

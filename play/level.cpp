@@ -1,0 +1,126 @@
+#include "play/level.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "frontend/config.h"
+#include "frontend/gamestate.h"
+#include "platform/files.h"
+#include "platform/gfx.h"
+#include "play/tavik.h"
+
+namespace play {
+
+LevelVars Level;
+
+void ResetLevel() { Level = LevelVars{}; }
+
+namespace {
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+bool IsBuiltinPack(const std::string& pack) { return Lower(pack) == "base"; }
+
+// Empties the grids; flags and texts keep the values of the level before.
+void ClearGrids() {
+  LevelData& data = Level;
+  const int movement = data.AllowMovement, shooting = data.AllowShooting, rope = data.AllowRope;
+  const std::string name = data.LevelName, author = data.LevelAuthor;
+  data.Clear();
+  data.AllowMovement = movement;
+  data.AllowShooting = shooting;
+  data.AllowRope = rope;
+  data.LevelName = name;
+  data.LevelAuthor = author;
+}
+
+std::string PackLevelFile(const std::string& pack, int n) {
+  return "data/packs/" + pack + "/Levels/" + std::to_string(n) + ".doy";
+}
+
+}  // namespace
+
+std::string LevelPath(const std::string& pack, int n) {
+  if (IsBuiltinPack(pack)) return "incbin::" + std::to_string(n < 0 ? 0 : n) + ".doy";
+  return PackLevelFile(pack, n);
+}
+
+std::string ReplayPath(const std::string& pack, int n) {
+  return "data/packs/" + pack + "/replays/" + std::to_string(n) + ".doyplay";
+}
+
+int LoadLevel(int n) {
+  Level.LevelDirty = 0;
+  const std::string& pack = fe::Game.CurrentPack;
+  const bool builtin = IsBuiltinPack(pack);
+  // Only levels 0..50 are built in; a higher number is a missing level, as
+  // is a pack file that exists but cannot be opened.
+  if (builtin && n > kLevelCount) {
+    ClearGrids();
+    return 0;
+  }
+  const std::string path = LevelPath(pack, n);
+  if (!builtin && plat::FileType(path) != plat::kFileNormal) {
+    ClearGrids();
+    return 0;
+  }
+  plat::StreamPtr in = plat::ReadFile(path);
+  if (!in) {
+    ClearGrids();
+    return 0;
+  }
+  LevelData& data = Level;
+  DecodeLevel(*in, data);
+  in->Close();
+  return 0;
+}
+
+int SaveLevel(int n) {
+  if (Level.EditorDialog != 0) return 0;
+  const std::string& pack = fe::Game.CurrentPack;
+  const std::vector<uint8_t> bytes = EncodeLevel(Level);
+  // Written beside the old file and renamed over it, so a failed save keeps
+  // the level that was there; a replay and records only go once the new
+  // level is safely on disk.
+  if (!plat::SaveFileSafely(PackLevelFile(pack, n), bytes, false)) return -1;
+  if (Level.LevelDirty != 0) {
+    const std::string replay = ReplayPath(pack, n);
+    if (plat::FileType(replay) == plat::kFileNormal) plat::DeleteFile(replay);
+    if (n >= 0 && n <= kLevelCount) fe::ResetLevelRecords(n);
+  }
+  return 0;
+}
+
+int SetupLevelObjects(int keepCoins) {
+  if (keepCoins == 0) {
+    Run.CoinList.clear();
+    Run.CoinsLeft = 0;
+  }
+  plat::SetColor(255, 255, 255);
+  for (int x = 0; x < kLevelW; ++x) {
+    for (int y = 0; y < kLevelH; ++y) {
+      switch (Level.ObjectGrid[x][y]) {
+        case kObjStart:
+          Level.StartX = static_cast<float>(TileSize * x + 8);
+          Level.StartY = static_cast<float>(TileSize * y + 16);
+          break;
+        case kObjExit:
+          Level.ExitX = static_cast<float>(TileSize * x);
+          Level.ExitY = static_cast<float>(TileSize * y);
+          break;
+        case kObjCoin:
+          coins::Create(TileSize * x, TileSize * y);
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace play

@@ -1,0 +1,274 @@
+// The routine of game state 5: level set-up, the frame loop with its fixed
+// simulation steps and slow motion, death and restart, the finish.
+#include <cmath>
+
+#include "frontend/buttons.h"
+#include "frontend/config.h"
+#include "frontend/gamestate.h"
+#include "frontend/resources.h"
+#include "frontend/sound.h"
+#include "platform/clock.h"
+#include "platform/gfx.h"
+#include "platform/input.h"
+#include "play/bullet.h"
+#include "play/particle.h"
+#include "play/popup.h"
+#include "play/replay.h"
+#include "play/state.h"
+#include "play/tavik.h"
+
+namespace play {
+
+RunVars Run;
+PlayHooks Hooks;
+
+namespace {
+
+constexpr int kStepGlideMs = 100;
+constexpr int kRespawnDelayMs = 1000;
+
+int Now() { return plat::Millisecs(); }
+bool MoreThanPast(int since, int ms) { return plat::MillisDiff(Now(), since) > ms; }
+
+// The step count moves one toward its target per 100 ms; the time rate
+// eases by 0.02 per frame toward 0.2 + target / 10.
+void GlideTimeBase() {
+  if (MoreThanPast(Run.StepChangeTime, kStepGlideMs)) {
+    if (Run.StepsPerFrame < Run.TargetStepsPerFrame) {
+      Run.StepsPerFrame += 1;
+    } else if (Run.StepsPerFrame > Run.TargetStepsPerFrame) {
+      Run.StepsPerFrame -= 1;
+    }
+    Run.StepChangeTime = Now();
+  }
+  Run.TargetTimeRate = 0.2f + static_cast<float>(Run.TargetStepsPerFrame) / 10.0f;
+  if (Run.TimeRate > Run.TargetTimeRate) {
+    Run.TimeRate -= 0.02f;
+  } else if (Run.TimeRate < Run.TargetTimeRate) {
+    Run.TimeRate += 0.02f;
+  }
+}
+
+void AudioFollowsRate() {
+  fe::SetEffectsRate(Run.TimeRate);
+  fe::SetMusicAttributes(static_cast<int>(std::trunc(44100.0f * Run.TimeRate)),
+                         static_cast<int>(std::trunc(40.0f * Run.TimeRate)));
+}
+
+void DrawCursor() {
+  plat::SetColor(255, 255, 255);
+  plat::DrawImage(fe::Res.ImgCursor, static_cast<float>(Source().MouseX()),
+                  static_cast<float>(Source().MouseY()));
+}
+
+int gPlayState = 0;  // the game state PlayLevel was entered with
+
+}  // namespace
+
+void ResetRun() {
+  Run = RunVars{};
+  const int now = Now();
+  Run.StepChangeTime = now;
+  Run.LastAliveTime = now;
+  Run.CountdownTime = now;
+  Run.BannerTime = now;
+  Run.RunTime = now;
+  Run.CoinCycleTime = now;
+}
+
+int ResetLevelRun() {
+  Run.TimeRate = Run.TargetTimeRate = 1.0f;
+  Run.StepsPerFrame = Run.TargetStepsPerFrame = 8;
+  Run.StepChangeTime = Now();
+  Run.StepCounter = 0;
+  return 0;
+}
+
+int StepDelayTimer() {
+  if (Run.DelayTimerState == 0) {
+    Run.DelayTimerTime = Now();
+    Run.DelayTimerState = 1;
+  } else if (Run.DelayTimerState == 1 && MoreThanPast(Run.DelayTimerTime, 500)) {
+    Run.DelayTimerState = 2;
+    Run.DelayTimerTime = Now();
+  }
+  return 0;
+}
+
+TimerRefs Timers() {
+  return {Run.CoinCycleTime, Run.LastAliveTime, Run.StepChangeTime, Run.RunTime,
+          Replay.BestReplayTime, Run.CountdownTime, Run.BannerTime, Run.DelayTimerTime};
+}
+
+void ResetSharedLists() {
+  ClearCoins();
+  ResetBullets();
+  ResetParticles();
+  ClearPlayback();
+}
+
+void ClearLevelGrids() { Level.Clear(); }
+
+int RestartLevel() {
+  Run.CountdownState = kCountdownWaitPopup;
+  ClearPlayback();
+  Run.Player.reset();
+  Run.Ghost.reset();
+  Run.GhostFinished = 0;
+  return 0;
+}
+
+void BeginPlay(int n, const LevelData* preset) {
+  plat::HidePointer();
+  plat::FlushKeys();
+  Input.AnimCounter = 9 - (fe::Game.CurrentLevel % 10);
+  gPlayState = fe::Game.GameState;
+  if (preset) {
+    static_cast<LevelData&>(Level) = *preset;
+    Level.LevelDirty = 0;
+  } else {
+    LoadLevel(n);
+  }
+  SetupLevelObjects(0);
+  Popup.PopupState = kPopupClosed;
+  Run.StepCounter = 0;
+  ResetBullets();
+  RestartLevel();
+  Run.RespawnPhase = 1;
+  fe::PlayMusic(plat::Rand(0, 3));
+  Replay.PlaybackMode = 0;
+  plat::SetScale(1, 1);
+  Run.HudColour = 0;
+  fe::Button::HideAll();
+  fe::Button::ShowGroup(fe::Game.GameState);
+  OpenPopup(kPopupLevelStart);
+  RenderLevelGlow(0, 0);
+  plat::SetScale(1, 1);
+}
+
+void PlayFrame(bool draw) {
+  if (draw) plat::Cls();
+  PollMouseClick();
+  GlideTimeBase();
+  AudioFollowsRate();
+
+  const int steps = Run.StepsPerFrame;
+  for (int i = 0; i < steps; ++i) StepGame();
+
+  plat::SetColor(255, 255, 255);
+  plat::SetAlpha(1);
+  if (draw) DrawGame();
+
+  UpdateCountdown();
+  if (draw) DrawCountdownOverlay();
+  UpdateReadyGoBanner();
+  if (draw) DrawReadyGoBanner();
+
+  Input.EscapeHit = Source().KeyHit(plat::vk::Escape);
+  Input.SpaceHit = Source().KeyHit(fe::Settings.KeyBindSlowMo);
+
+  UpdatePopup();
+  if (draw) {
+    DrawPopup();
+    DrawCursor();
+  }
+
+  if (Input.EscapeHit) {
+    if (Popup.PopupState == kPopupClosed) {
+      OpenPopup(kPopupPause);
+    } else {
+      Popup.PopupState = kPopupFadingOut;
+    }
+  }
+  if (Input.SpaceHit) Run.TargetStepsPerFrame = Run.TargetStepsPerFrame == 1 ? 8 : 1;
+  if (Popup.PopupState > 0) Run.TargetStepsPerFrame = 8;
+
+  if (draw) plat::Flip();
+}
+
+void EndPlay(int n) {
+  fe::SetMusicAttributes(44100, 40);
+  // Effects slowed by slow motion would stay slowed in the menus.
+  fe::SetEffectsRate(1.0f);
+  ClearPlayback();
+  if (Replay.Recording == 1) SaveReplay(0);
+  Run.Player.reset();
+  Run.Ghost.reset();
+  ClearCoins();
+  ResetParticles();
+  PollInput(1);
+  Run.LastPlayedLevel = n;
+}
+
+void PlayLevel(int n) {
+  BeginPlay(n, nullptr);
+  while (fe::Game.GameState == gPlayState && !plat::AppTerminate()) PlayFrame(true);
+  EndPlay(n);
+}
+
+int StepGame() {
+  Run.StepCounter += 1;
+  if (Hooks.BeforePoll) Hooks.BeforePoll(Hooks.ctx);
+  PollInput(0);
+
+  UpdateRecording();
+  UpdatePlayback();
+
+  UpdateParticles();
+
+  // A figure may be dropped while it is being stepped (a death inside
+  // Update, the ghost at its finish): hold it until its step is done.
+  if (TavikPtr ghost = Run.Ghost) {
+    ghost->ReadReplayInput();
+    ghost->UpdateRope();
+    ghost->Update();
+    ghost->CheckGhostExit();
+    if (Run.GhostFinished == 1) Run.Ghost.reset();
+  }
+
+  if (TavikPtr player = Run.Player) {
+    player->ReadInput();
+    player->UpdateRope();
+    player->CheckExit();
+    player->Update();
+    Run.LastAliveTime = Now();
+    if (Run.RespawnPhase == 0) Run.RespawnPhase = 1;
+  } else {
+    Run.TargetStepsPerFrame = 8;
+    Input.GameInputLocked = 1;
+    if (Run.RespawnPhase == 1 && MoreThanPast(Run.LastAliveTime, kRespawnDelayMs)) {
+      RestartLevel();
+      Run.RespawnPhase = 2;
+    }
+  }
+
+  UpdateBullets();
+
+  if (Run.Player) coins::CheckCollect();
+  if (Hooks.AfterStep) Hooks.AfterStep(Hooks.ctx);
+  return 0;
+}
+
+int FinishLevel() {
+  const int level = fe::Game.CurrentLevel;
+  if (fe::Game.CurrentPack == "base" && level >= 1 && level <= kLevelCount) {
+    int* status = fe::Records.LevelStatus;
+    if (status[level - 1] == 1) status[level - 1] = 2;
+    if (status[level] == 0) status[level] = 1;
+  }
+  Run.RunTime = plat::MillisDiff(Now(), Run.RunTime);
+  SaveReplay(1);
+  const int place =
+      (level >= 0 && level <= kLevelCount) ? fe::FindRecordPlace(level, Run.RunTime) : -1;
+  Popup.FinishTime = Run.RunTime;
+  if (place != -1) {
+    Popup.RecordPlace = place;
+    fe::PlaySoundEffect(fe::kSfxRecordTime);
+    OpenPopup(kPopupNewRecord);
+  } else {
+    OpenPopup(kPopupLevelDone);
+  }
+  return 0;
+}
+
+}  // namespace play

@@ -1,0 +1,442 @@
+// Bullets (flight, tile hits, off-screen removal) and particles (bursts and
+// their random draws, fading, removal while the list is walked), plus the
+// shared object list both live in.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "frontend/resources.h"
+#include "frontend/sound.h"
+#include "platform/clock.h"
+#include "play/bullet.h"
+#include "play/objectlist.h"
+#include "play/particle.h"
+#include "play/tavik.h"
+#include "support/sound_log.h"
+
+namespace {
+
+using play::Bullet;
+using play::Particle;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+class EffectsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    play::ResetLevel();
+    play::ResetRun();
+    play::ResetBullets();
+    play::ResetParticles();
+    fe::BuildPalette();
+    fe::BuildColourCycle();
+  }
+  void TearDown() override {
+    play::ResetBullets();
+    play::ResetParticles();
+  }
+
+  static std::vector<std::shared_ptr<Bullet>> Bullets() {
+    return play::Bullets.BulletList.Snapshot();
+  }
+  static std::vector<std::shared_ptr<Particle>> Particles() {
+    return play::Particles.ParticleList.Snapshot();
+  }
+  // A bullet placed exactly, flying at the angle.
+  static std::shared_ptr<Bullet> BulletAt(float x, float y, float angle, int ghost = 0) {
+    auto b = Bullet::Create(0, 0, 2, angle, ghost);
+    b->x = x;
+    b->y = y;
+    return b;
+  }
+
+  vtest::SoundLog sounds;
+};
+
+// ------------------------------------------------------------------ objects
+
+TEST(ObjectListTest, RemovalDuringAWalkKeepsObjectsAliveAndTheWalkGoesOn) {
+  play::ObjectList<int> list;
+  std::vector<std::weak_ptr<int>> refs;
+  for (int i = 0; i < 6; ++i) {
+    auto p = std::make_shared<int>(i);
+    refs.push_back(p);
+    list.Append(p);
+  }
+  std::vector<int> visited;
+  list.Walk([&](int& v) {
+    visited.push_back(v);
+    if (v == 1) list.Remove(&v);                          // itself
+    if (v == 2) list.Remove(refs[4].lock().get());        // a later one: skipped
+    if (v == 3) list.Remove(refs[0].lock().get());        // an earlier one
+    if (v == 5) list.Append(std::make_shared<int>(6));    // appended: visited too
+    // Everything removed so far is still alive until the walk ends.
+    for (int k : {0, 1, 4})
+      if (v >= 4) EXPECT_FALSE(refs[static_cast<size_t>(k)].expired());
+  });
+  EXPECT_EQ(visited, (std::vector<int>{0, 1, 2, 3, 5, 6}));
+  EXPECT_TRUE(refs[0].expired());
+  EXPECT_TRUE(refs[1].expired());
+  EXPECT_TRUE(refs[4].expired());
+  EXPECT_EQ(list.Count(), 4);
+  std::vector<int> left;
+  for (auto& p : list.Snapshot()) left.push_back(*p);
+  EXPECT_EQ(left, (std::vector<int>{2, 3, 5, 6}));
+
+  // Clearing inside a walk ends the visits and empties the list.
+  int seen = 0;
+  list.Walk([&](int&) {
+    ++seen;
+    list.Clear();
+  });
+  EXPECT_EQ(seen, 1);
+  EXPECT_TRUE(list.Empty());
+  EXPECT_FALSE(list.Remove(nullptr));
+}
+
+// ------------------------------------------------------------------ bullets
+
+TEST_F(EffectsTest, ABulletStarts15PixelsOutAndFlies2PixelsPerStep) {
+  auto right = Bullet::Create(400, 300, 7, 90, 0);
+  auto down = Bullet::Create(400, 300, 7, 360, 1);
+  auto diag = Bullet::Create(400, 300, 7, 135, 0);  // up and to the right
+  EXPECT_FLOAT_EQ(right->x, 415);
+  EXPECT_NEAR(right->y, 300, 1e-4);
+  EXPECT_NEAR(down->x, 400, 1e-4);
+  EXPECT_FLOAT_EQ(down->y, 315);
+  EXPECT_EQ(right->speed, 2.0f);
+  EXPECT_EQ(right->colour, 7);
+  EXPECT_EQ(down->ghost, 1);
+  EXPECT_EQ(Bullets(), (std::vector<std::shared_ptr<Bullet>>{right, down, diag}));
+
+  const float dx = diag->x, dy = diag->y;
+  play::UpdateBullets();
+  EXPECT_FLOAT_EQ(right->x, 417);
+  EXPECT_FLOAT_EQ(down->y, 317);
+  EXPECT_NEAR(diag->x - dx, std::sqrt(2.0), 1e-4);
+  EXPECT_NEAR(diag->y - dy, -std::sqrt(2.0), 1e-4);
+  EXPECT_EQ(play::Bullets.BulletList.Count(), 3);
+  EXPECT_TRUE(sounds.Ids().empty());
+}
+
+TEST_F(EffectsTest, BulletsStopAtSolidCellsButFlyThroughZones) {
+  for (int code = 0; code <= 61; ++code) {
+    SCOPED_TRACE(code);
+    play::ResetBullets();
+    sounds.Take();
+    play::Level.Clear();
+    play::Level.TileGrid[30][10] = code;  // (480..496, 160..176)
+    auto b = Bullet::Create(420, 168, 3, 90, 0);
+    int steps = 0;
+    while (play::Bullets.BulletList.Contains(b.get()) && steps < 40) {
+      play::UpdateBullets();
+      ++steps;
+    }
+    if (code <= 39 || code == 60) {
+      // 435 + 2n: the 4-px box first touches x 480 at x 479.
+      EXPECT_EQ(steps, 22);
+      EXPECT_EQ(sounds.Take(), std::vector<int>{fe::kSfxGunHit});
+    } else {
+      EXPECT_EQ(steps, 40);
+      EXPECT_TRUE(sounds.Take().empty());
+    }
+  }
+}
+
+TEST_F(EffectsTest, TheFirstCellInScanOrderDecidesAndEdgesTouchingCount) {
+  // A zone in the column before the block hides it while both are touched.
+  play::Level.TileGrid[29][10] = 45;
+  play::Level.TileGrid[30][10] = 3;
+  auto b = BulletAt(478, 168, 90);
+  play::UpdateBullets();  // x 480: box 478..482 meets both
+  play::UpdateBullets();  // x 482: box 480..484 still touches the zone's edge
+  EXPECT_TRUE(play::Bullets.BulletList.Contains(b.get()));
+  play::UpdateBullets();  // x 484: only the block
+  EXPECT_FALSE(play::Bullets.BulletList.Contains(b.get()));
+
+  // The same within one column: a no-rope zone above the block.
+  play::Level.Clear();
+  play::Level.TileGrid[30][9] = 61;
+  play::Level.TileGrid[30][10] = 3;
+  auto c = BulletAt(470, 160, 90);
+  play::UpdateBullets();
+  EXPECT_TRUE(play::Bullets.BulletList.Contains(c.get()));
+
+  // Exactly touching the block's left edge is a hit.
+  play::Level.Clear();
+  play::Level.TileGrid[30][10] = 3;
+  auto d = BulletAt(476, 168, 90);
+  play::UpdateBullets();  // box 476..480
+  EXPECT_FALSE(play::Bullets.BulletList.Contains(d.get()));
+
+  // A bullet made inside a block goes in its first update, after moving.
+  auto e = Bullet::Create(473, 168, 3, 90, 0);  // starts at 488
+  play::UpdateBullets();
+  EXPECT_FALSE(play::Bullets.BulletList.Contains(e.get()));
+  EXPECT_FLOAT_EQ(e->x, 490);
+}
+
+TEST_F(EffectsTest, GhostBulletsHitSilentlyAndOffScreenBulletsGoQuietly) {
+  play::Level.TileGrid[30][10] = 3;
+  auto ghost = BulletAt(476, 168, 90, 1);
+  play::UpdateBullets();
+  EXPECT_FALSE(play::Bullets.BulletList.Contains(ghost.get()));
+  EXPECT_TRUE(sounds.Ids().empty());
+
+  auto edge = BulletAt(898, 300, 90);   // to 900: still on screen
+  auto out = BulletAt(899, 300, 90);    // to 901: gone
+  auto top = BulletAt(300, -98, 180);   // to -100: still on screen
+  auto up = BulletAt(300, -99, 180);    // to -101: gone
+  play::UpdateBullets();
+  EXPECT_EQ(Bullets(), (std::vector<std::shared_ptr<Bullet>>{edge, top}));
+  EXPECT_TRUE(sounds.Ids().empty());
+}
+
+TEST_F(EffectsTest, ABulletWithANonFinitePositionCountsAsOffScreen) {
+  for (float bad : {kNaN, kInf, -kInf}) {
+    auto bx = BulletAt(bad, 300, 90);
+    auto by = BulletAt(300, bad, 90);
+    auto ba = Bullet::Create(300, 300, 0, kNaN, 0);  // a damaged angle
+    play::UpdateBullets();
+    EXPECT_TRUE(play::Bullets.BulletList.Empty());
+  }
+  // Even with every cell solid nothing is hit and nothing sounds.
+  for (auto& col : play::Level.TileGrid)
+    for (int& cell : col) cell = 3;
+  BulletAt(kNaN, kNaN, 90);
+  play::UpdateBullets();
+  EXPECT_TRUE(play::Bullets.BulletList.Empty());
+  EXPECT_TRUE(sounds.Ids().empty());
+  EXPECT_EQ(play::FindTileAtBox(kNaN, 0, 4, 4), -1);
+}
+
+TEST_F(EffectsTest, BulletsRemovedDuringTheWalkLetTheOthersUpdate) {
+  play::Level.TileGrid[30][10] = 3;
+  auto a = BulletAt(100, 100, 90);
+  auto hit = BulletAt(476, 168, 90);
+  auto c = BulletAt(100, 200, 90);
+  auto out = BulletAt(899, 300, 90);
+  auto e = BulletAt(100, 300, 90);
+  play::UpdateBullets();
+  EXPECT_EQ(Bullets(), (std::vector<std::shared_ptr<Bullet>>{a, c, e}));
+  for (auto& b : {a, c, e}) EXPECT_FLOAT_EQ(b->x, 102);
+  EXPECT_FLOAT_EQ(hit->x, 478);  // moved once before it went
+}
+
+TEST_F(EffectsTest, TheGunsBulletComesFromTheMuzzleTowardTheAim) {
+  play::Tavik t;
+  t.x = 400;
+  t.y = 300;
+  t.aimX = 500;
+  t.aimY = 292;
+  t.inFire = 1;
+  play::Run.StepCounter = 41;
+  t.Update();
+  const auto all = Bullets();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_FLOAT_EQ(all[0]->angle, 90);
+  EXPECT_NEAR(all[0]->x, 415, 0.01);  // 15 px out from the muzzle (x, y-8)
+  EXPECT_NEAR(all[0]->y, 292, 0.01);
+}
+
+TEST_F(EffectsTest, LimitedTileSearchEqualsTheFullScan) {
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> code(-1, 61), pick(0, 4);
+  std::uniform_real_distribution<float> px(-120, 920), py(-120, 720), size(0, 40);
+  for (int level = 0; level < 20; ++level) {
+    for (auto& col : play::Level.TileGrid)
+      for (int& cell : col) cell = pick(rng) == 0 ? code(rng) : -1;
+    for (int n = 0; n < 500; ++n) {
+      float x1 = px(rng), y1 = py(rng);
+      if (n % 3 == 0) x1 = std::round(x1 / 16) * 16;
+      if (n % 4 == 0) y1 = std::round(y1 / 16) * 16;
+      const float x2 = x1 + (n % 2 ? 4 : size(rng)), y2 = y1 + (n % 2 ? 4 : size(rng));
+      int full = -1;
+      for (int i = 0; i < play::kLevelW && full < 0; ++i)
+        for (int j = 0; j < play::kLevelH && full < 0; ++j)
+          if (play::Level.TileGrid[i][j] >= 0 &&
+              play::BoxesOverlap(x1, y1, x2, y2, 16.0f * i, 16.0f * j, 16.0f * i + 16,
+                                 16.0f * j + 16))
+            full = play::Level.TileGrid[i][j];
+      ASSERT_EQ(play::FindTileAtBox(x1, y1, x2, y2), full) << x1 << "," << y1;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- particles
+
+TEST_F(EffectsTest, BurstsAddTheirCounts) {
+  auto count = [] { return play::Particles.ParticleList.Count(); };
+  play::SpawnDeathParticles(100, 100, 3);
+  EXPECT_EQ(count(), 51);
+  play::SpawnSparkleParticles(100, 100);
+  EXPECT_EQ(count(), 102);
+  play::SpawnColourChangeParticles(100, 100, 4);
+  EXPECT_EQ(count(), 153);
+  play::SpawnCoinParticles(100, 100);
+  EXPECT_EQ(count(), 174);
+  play::SpawnExitOpenParticles(100, 100);
+  EXPECT_EQ(count(), 238);
+  play::SpawnTrailParticle(100, 100, 1, 2);
+  EXPECT_EQ(count(), 239);
+}
+
+TEST_F(EffectsTest, BurstsDrawTheirRandomNumbersInTheFixedOrder) {
+  // Death at a point with fractions: positions truncate toward zero.
+  plat::SeedRnd(1234);
+  play::SpawnDeathParticles(-3.5f, 20.75f, 3);
+  plat::SeedRnd(1234);
+  const auto death = Particles();
+  ASSERT_EQ(death.size(), 51u);
+  for (const auto& p : death) {
+    const int x = plat::Rand(-13, 6);  // trunc(-13.5), trunc(6.5)
+    const int y = plat::Rand(10, 30);
+    const float vx = static_cast<float>(plat::Rnd(-0.08, 0.08));
+    const float vy = static_cast<float>(plat::Rnd(-0.08, 0.08));
+    ASSERT_EQ(p->x, static_cast<float>(x));
+    ASSERT_EQ(p->y, static_cast<float>(y));
+    ASSERT_EQ(p->vx, vx);
+    ASSERT_EQ(p->vy, vy);
+    EXPECT_EQ(p->red, fe::Res.BlockPaletteR[3]);
+    EXPECT_EQ(p->green, fe::Res.BlockPaletteG[3]);
+    EXPECT_EQ(p->blue, fe::Res.BlockPaletteB[3]);
+    EXPECT_EQ(p->life, 2000);
+    EXPECT_EQ(p->alpha, 0.5f);
+    EXPECT_EQ(p->alphaFade, 0.995f);
+    EXPECT_EQ(p->friction, 1.0f);
+    EXPECT_EQ(p->gravity, -0.0001f);
+    EXPECT_EQ(p->image, play::kParticleOrb);
+    EXPECT_EQ(p->scale, 1.0f);
+    EXPECT_EQ(p->scaleGrowth, 1.0f);
+  }
+
+  // Sparkles draw a palette colour after the velocity, anew each time.
+  play::ResetParticles();
+  plat::SeedRnd(99);
+  play::SpawnSparkleParticles(200, 300);
+  plat::SeedRnd(99);
+  for (const auto& p : Particles()) {
+    const int x = plat::Rand(195, 205), y = plat::Rand(290, 310);
+    const float vx = static_cast<float>(plat::Rnd(-0.02, 0.02));
+    const float vy = static_cast<float>(plat::Rnd(-0.01, 0.03));
+    const int c = plat::Rand(0, 19);
+    ASSERT_EQ(p->x, static_cast<float>(x));
+    ASSERT_EQ(p->y, static_cast<float>(y));
+    ASSERT_EQ(p->vx, vx);
+    ASSERT_EQ(p->vy, vy);
+    ASSERT_EQ(p->red, fe::Res.BlockPaletteR[c]);
+    ASSERT_EQ(p->green, fe::Res.BlockPaletteG[c]);
+    ASSERT_EQ(p->blue, fe::Res.BlockPaletteB[c]);
+    EXPECT_EQ(p->gravity, 0.0005f);
+  }
+
+  // Coins: stars in the coins' current tint, no colour draw.
+  play::ResetParticles();
+  play::Run.CoinCycleIndex = 77;
+  plat::SeedRnd(5);
+  play::SpawnCoinParticles(50, 60);
+  plat::SeedRnd(5);
+  for (const auto& p : Particles()) {
+    const int x = plat::Rand(45, 55), y = plat::Rand(50, 70);
+    const float vx = static_cast<float>(plat::Rnd(-0.03, 0.03));
+    const float vy = static_cast<float>(plat::Rnd(-0.03, 0.03));
+    ASSERT_EQ(p->x, static_cast<float>(x));
+    ASSERT_EQ(p->y, static_cast<float>(y));
+    ASSERT_EQ(p->vx, vx);
+    ASSERT_EQ(p->vy, vy);
+    EXPECT_EQ(p->red, fe::Res.ColourCycleR[77]);
+    EXPECT_EQ(p->green, fe::Res.ColourCycleG[77]);
+    EXPECT_EQ(p->blue, fe::Res.ColourCycleB[77]);
+    EXPECT_EQ(p->image, play::kParticleStar);
+  }
+}
+
+TEST_F(EffectsTest, TheExitOpeningIsAnEightByEightGridWithATintedCross) {
+  play::Run.CoinCycleIndex = 200;
+  plat::SeedRnd(8);
+  play::SpawnExitOpenParticles(320, 240);
+  const int after = plat::Rand(0, 1000000);
+  plat::SeedRnd(8);
+  EXPECT_EQ(after, plat::Rand(0, 1000000));  // no random draws
+  const auto grid = Particles();
+  ASSERT_EQ(grid.size(), 64u);
+  for (int i = 0; i < 8; ++i) {
+    for (int j = 0; j < 8; ++j) {
+      const Particle& p = *grid[static_cast<size_t>(i * 8 + j)];
+      EXPECT_EQ(p.x, 320.0f + 2 * i);
+      EXPECT_EQ(p.y, 240.0f + 2 * j);
+      EXPECT_FLOAT_EQ(p.vx, (i - 3) * 0.015f);
+      EXPECT_FLOAT_EQ(p.vy, (j - 3) * 0.015f);
+      const bool tinted = (i > 3) != (j > 3);
+      EXPECT_EQ(p.red, tinted ? fe::Res.ColourCycleR[200] : 255);
+      EXPECT_EQ(p.green, tinted ? fe::Res.ColourCycleG[200] : 255);
+      EXPECT_EQ(p.blue, tinted ? fe::Res.ColourCycleB[200] : 255);
+      EXPECT_EQ(p.gravity, -0.0001f);
+    }
+  }
+}
+
+TEST_F(EffectsTest, ABurstParticleFadesOutAfter1240Steps) {
+  auto p = play::AddParticle(10, 10, 0, 0, 255, 255, 255, 2000, 0.5f, 0.995f, 1, 0, 0, 1, 1);
+  for (int i = 0; i < 1240; ++i) play::UpdateParticles();
+  EXPECT_TRUE(play::Particles.ParticleList.Contains(p.get()));
+  EXPECT_LE(p->alpha, 0.001f);  // spent: goes at the next update
+  play::UpdateParticles();
+  EXPECT_FALSE(play::Particles.ParticleList.Contains(p.get()));
+  EXPECT_EQ(p->life, 2000 - 1241);
+}
+
+TEST_F(EffectsTest, SpentParticlesGoWhileTheListIsWalkedAfterOneLastMove) {
+  using play::AddParticle;
+  auto live1 = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
+  auto noLife = AddParticle(0, 0, 1, 0, 0, 0, 0, 0, 0.5f, 1, 1, 0, 0, 1, 1);
+  auto live2 = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
+  auto dim = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.001f, 1, 1, 0, 0, 1, 1);
+  auto nan = AddParticle(kNaN, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
+  auto live3 = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
+  auto shortLived = AddParticle(0, 0, 1, 0, 0, 0, 0, 3, 0.5f, 1, 1, 0, 0, 1, 1);
+  play::UpdateParticles();
+  EXPECT_EQ(Particles(), (std::vector<std::shared_ptr<Particle>>{live1, live2, live3, shortLived}));
+  EXPECT_EQ(noLife->x, 1);  // the last update still happened
+  EXPECT_EQ(noLife->life, -1);
+  EXPECT_EQ(dim->x, 1);
+  // Life runs out exactly: 3, 2, 1, 0, then gone at the next update.
+  play::UpdateParticles();
+  play::UpdateParticles();
+  EXPECT_TRUE(play::Particles.ParticleList.Contains(shortLived.get()));
+  play::UpdateParticles();
+  EXPECT_FALSE(play::Particles.ParticleList.Contains(shortLived.get()));
+  EXPECT_EQ(play::Particles.ParticleList.Count(), 3);
+}
+
+TEST_F(EffectsTest, GravityIsSubtractedAndFrictionActsOnlyAcross) {
+  auto riser = play::AddParticle(0, 0, 0.5f, 0.5f, 0, 0, 0, 100, 0.5f, 1, 0.5f, 0.1f, 0, 1, 1.5f);
+  auto sinker = play::AddParticle(0, 0, 0, 0, 0, 0, 0, 100, 0.5f, 1, 1, -0.1f, 0, 1, 1);
+  play::UpdateParticles();
+  EXPECT_FLOAT_EQ(riser->x, 0.5f);
+  EXPECT_FLOAT_EQ(riser->vx, 0.25f);
+  EXPECT_FLOAT_EQ(riser->vy, 0.4f);  // no friction on vy, gravity lifts
+  EXPECT_FLOAT_EQ(riser->scale, 1.5f);
+  EXPECT_FLOAT_EQ(sinker->vy, 0.1f);
+  play::UpdateParticles();
+  EXPECT_FLOAT_EQ(sinker->y, 0.1f);
+}
+
+TEST_F(EffectsTest, BurstsAtUnusablePointsAddNothing) {
+  play::SpawnDeathParticles(kNaN, 100, 1);
+  play::SpawnSparkleParticles(100, kInf);
+  play::SpawnCoinParticles(1e20f, 0);
+  play::SpawnColourChangeParticles(0, -1e20f, 2);
+  EXPECT_TRUE(play::Particles.ParticleList.Empty());
+  // A damaged colour draws white rather than reading past the palette.
+  play::SpawnDeathParticles(10, 10, 25);
+  play::SpawnDeathParticles(10, 10, -1);
+  for (const auto& p : Particles()) EXPECT_EQ(p->red + p->green + p->blue, 3 * 255);
+}
+
+}  // namespace

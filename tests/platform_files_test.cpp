@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/bank.h"
+#include "platform/files.h"
+
+namespace fs = std::filesystem;
+using plat::ResolvePath;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/velkor-files-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string P(const std::string& rel) const { return dir_ + "/" + rel; }
+  void Put(const std::string& rel, const std::string& text) const {
+    fs::create_directories(fs::path(P(rel)).parent_path());
+    std::ofstream(P(rel), std::ios::binary) << text;
+  }
+  std::string Get(const std::string& rel) const {
+    std::vector<uint8_t> b;
+    EXPECT_TRUE(plat::LoadFileBytes(P(rel), b));
+    return std::string(b.begin(), b.end());
+  }
+
+  std::string dir_;
+};
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST_F(FilesTest, ResolvesCaseBackslashesAndNewComponents) {
+  Put("GFX/Menu/Title.png", "x");
+  EXPECT_EQ(ResolvePath(dir_ + "/gfx\\menu\\title.PNG"), P("GFX/Menu/Title.png"));
+  EXPECT_EQ(ResolvePath(dir_ + "\\Gfx\\MENU\\"), P("GFX/Menu/"));
+  // Missing components keep their spelling, so new things are made as spelled.
+  EXPECT_EQ(ResolvePath(dir_ + "/gfx/NewDir/Sub.TXT"), P("GFX/NewDir/Sub.TXT"));
+  EXPECT_EQ(ResolvePath(dir_ + "/gfx/menu/title.png/x"), P("GFX/Menu/Title.png/x"));
+
+  // Relative paths start from the current directory and stay relative.
+  std::string cwd = plat::CurrentDir();
+  ASSERT_TRUE(plat::ChangeDir(dir_ + "/gfx"));
+  EXPECT_EQ(plat::CurrentDir(), P("GFX"));
+  EXPECT_EQ(ResolvePath("menu\\TITLE.png"), "Menu/Title.png");
+  ASSERT_TRUE(plat::ChangeDir(cwd));
+}
+
+TEST_F(FilesTest, PrefersExactCaseThenFirstSorted) {
+  fs::create_directories(P("data/packs"));
+  fs::create_directories(P("Data/Packs"));
+  EXPECT_EQ(ResolvePath(dir_ + "/data/packs"), P("data/packs"));
+  EXPECT_EQ(ResolvePath(dir_ + "/Data/Packs"), P("Data/Packs"));
+  EXPECT_EQ(ResolvePath(dir_ + "/DATA/PACKS"), P("Data/Packs"));
+  EXPECT_EQ(ResolvePath(dir_ + "/data/PACKS"), P("data/packs"));
+}
+
+TEST_F(FilesTest, FileOperationsGoThroughTheResolver) {
+  Put("Data/Packs/base/Levels/1.doy", "abcd");
+  EXPECT_EQ(plat::FileType(dir_ + "/data/packs/BASE/levels/1.DOY"), plat::kFileNormal);
+  EXPECT_EQ(plat::FileType(dir_ + "/data\\packs"), plat::kFileDir);
+  EXPECT_EQ(plat::FileType(dir_ + "/data/none"), plat::kFileNone);
+  EXPECT_EQ(plat::FileSize(dir_ + "/data/packs/base/levels/1.doy"), 4);
+  EXPECT_EQ(plat::FileSize(dir_ + "/nothing"), -1);
+
+  // CreateDir makes no parents; the new name keeps its spelling.
+  EXPECT_FALSE(plat::CreateDir(dir_ + "/data/packs/new/levels"));
+  EXPECT_TRUE(plat::CreateDir(dir_ + "/data/packs/New"));
+  EXPECT_TRUE(plat::CreateDir(dir_ + "/data/packs/new/levels"));
+  EXPECT_TRUE(fs::is_directory(P("Data/Packs/New/levels")));
+
+  auto w = plat::WriteFile(dir_ + "/DATA/packs/new/LEVELS/2.doy");
+  ASSERT_TRUE(w);
+  w->WriteInt(7);
+  w->Close();
+  EXPECT_EQ(fs::file_size(P("Data/Packs/New/levels/2.doy")), 4u);
+  EXPECT_TRUE(plat::DeleteFile(dir_ + "/data/packs/NEW/levels/2.DOY"));
+  EXPECT_FALSE(plat::DeleteFile(dir_ + "/data/packs/NEW/levels/2.DOY"));
+
+  Put("d/b", "");
+  Put("d/a", "");
+  Put("d/C", "");
+  fs::create_directories(P("d/a2"));
+  EXPECT_EQ(plat::ReadDir(dir_ + "/D"), (std::vector<std::string>{"C", "a", "a2", "b"}));
+  EXPECT_TRUE(plat::ReadDir(dir_ + "/missing").empty());
+}
+
+TEST_F(FilesTest, IncbinFiles) {
+  static const uint8_t data[] = {5, 0, 0, 0, 'h', 'i'};
+  plat::RegisterIncbin("test-1.doy", data, sizeof data);
+  EXPECT_TRUE(plat::IncbinExists("test-1.doy"));
+  auto s = plat::ReadFile("incbin::test-1.doy");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->Size(), 6);
+  EXPECT_EQ(s->ReadInt(), 5);
+  EXPECT_EQ(s->ReadLine(), "hi");
+  EXPECT_EQ(s->Write("x", 1), 0u);  // read-only
+  EXPECT_EQ(plat::ReadFile("incbin::missing.doy"), nullptr);
+  EXPECT_EQ(plat::WriteFile("incbin::test-1.doy"), nullptr);
+  EXPECT_EQ(plat::OpenFile("incbin::test-1.doy", true, true), nullptr);
+  std::vector<uint8_t> all;
+  EXPECT_TRUE(plat::LoadFileBytes("incbin::test-1.doy", all));
+  EXPECT_EQ(all.size(), 6u);
+}
+
+TEST(StreamTest, ReadsPastTheEndGiveZerosAndEmptyLines) {
+  plat::MemoryStream s({0x01, 0x02, 0x03}, true, false);
+  EXPECT_EQ(s.ReadInt(), 0x030201);  // missing high byte reads as 0
+  EXPECT_TRUE(s.Eof());
+  EXPECT_EQ(s.ReadInt(), 0);
+  EXPECT_EQ(s.ReadShort(), 0);
+  EXPECT_EQ(s.ReadLong(), 0);
+  EXPECT_EQ(s.ReadFloat(), 0.0f);
+  EXPECT_EQ(s.ReadByte(), 0);
+  EXPECT_EQ(s.ReadLine(), "");
+  EXPECT_EQ(s.ReadString(4), "");
+  uint8_t buf[4];
+  EXPECT_EQ(s.Read(buf, 4), 0u);
+  EXPECT_EQ(s.Seek(99), 3);
+  EXPECT_EQ(s.Seek(-5), 0);
+}
+
+TEST(StreamTest, LineRules) {
+  const char text[] = "ab\r\ncd\nx\ry\n\0ef\nlast";
+  plat::MemoryStream s(std::vector<uint8_t>(text, text + sizeof text - 1));
+  EXPECT_EQ(s.ReadLine(), "ab");
+  EXPECT_EQ(s.ReadLine(), "cd");
+  EXPECT_EQ(s.ReadLine(), "xy");
+  EXPECT_EQ(s.ReadLine(), "");  // the 0 byte ends a line
+  EXPECT_EQ(s.ReadLine(), "ef");
+  EXPECT_EQ(s.ReadLine(), "last");
+  EXPECT_TRUE(s.Eof());
+  EXPECT_EQ(s.ReadLine(), "");
+}
+
+TEST_F(FilesTest, WritesAreByteExact) {
+  auto w = plat::WriteFile(P("out.bin"));
+  ASSERT_TRUE(w);
+  w->WriteLine(std::string("h\xE9", 2));
+  w->WriteByte(0x1FF);
+  w->WriteShort(-2);
+  w->WriteInt(0x01020304);
+  w->WriteLong(-1);
+  w->WriteFloat(1.0f);
+  w->WriteString("z");
+  EXPECT_EQ(w->Size(), 4 + 1 + 2 + 4 + 8 + 4 + 1);
+  w.reset();
+  const std::string want = std::string("h\xE9\r\n\xFF\xFE\xFF\x04\x03\x02\x01", 11) +
+                           std::string(8, '\xFF') + std::string("\x00\x00\x80\x3F", 4) + "z";
+  EXPECT_EQ(Get("out.bin"), want);
+
+  auto r = plat::ReadFile(P("OUT.bin"));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->ReadLine(), std::string("h\xE9", 2));
+  EXPECT_EQ(r->ReadByte(), 0xFF);
+  EXPECT_EQ(r->ReadShort(), -2);
+  EXPECT_EQ(r->ReadInt(), 0x01020304);
+  EXPECT_EQ(r->ReadLong(), -1);
+  EXPECT_EQ(r->ReadFloat(), 1.0f);
+  EXPECT_FALSE(r->Eof());
+  EXPECT_EQ(r->ReadString(5), "z");
+  EXPECT_TRUE(r->Eof());
+  EXPECT_EQ(r->ReadInt(), 0);
+}
+
+TEST_F(FilesTest, ReadWriteFileStream) {
+  Put("rw.bin", "abcdef");
+  EXPECT_EQ(plat::OpenFile(P("missing.bin"), true, true), nullptr);
+  EXPECT_EQ(plat::ReadFile(dir_), nullptr);  // a directory is no file
+  auto s = plat::OpenFile(P("RW.bin"), true, true);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->ReadString(2), "ab");
+  s->WriteString("XY");  // switching direction mid-file
+  EXPECT_EQ(s->ReadString(1), "e");
+  EXPECT_EQ(s->Pos(), 5);
+  s->WriteString("FGH");
+  EXPECT_EQ(s->Size(), 8);
+  EXPECT_EQ(s->Seek(1), 1);
+  EXPECT_EQ(s->ReadString(100), "bXYeFGH");
+  EXPECT_TRUE(s->Eof());
+  s->Close();
+  EXPECT_EQ(s->Read(nullptr, 0), 0u);
+  EXPECT_EQ(Get("rw.bin"), "abXYeFGH");
+}
+
+TEST_F(FilesTest, LoadFileBytesLimits) {
+  Put("big.bin", std::string(100, 'x'));
+  std::vector<uint8_t> b = {1};
+  EXPECT_FALSE(plat::LoadFileBytes(P("big.bin"), b, 50));
+  EXPECT_TRUE(b.empty());
+  EXPECT_TRUE(plat::LoadFileBytes(P("big.bin"), b, 100));
+  EXPECT_EQ(b.size(), 100u);
+  EXPECT_FALSE(plat::LoadFileBytes(P("none.bin"), b));
+}
+
+TEST_F(FilesTest, SaveFileSafely) {
+  auto names = [&] { return plat::ReadDir(dir_); };
+  ASSERT_TRUE(plat::SaveFileSafely(P("s.dat"), Bytes("one")));
+  EXPECT_EQ(Get("s.dat"), "one");
+  ::chmod(P("s.dat").c_str(), 0640);
+  struct stat before, after;
+  ASSERT_EQ(::stat(P("s.dat").c_str(), &before), 0);
+
+  // Same bytes: nothing is written, the file stays the same inode.
+  ASSERT_TRUE(plat::SaveFileSafely(P("S.DAT"), Bytes("one")));
+  ASSERT_EQ(::stat(P("s.dat").c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino);
+
+  // Without skipIfSame, or with new bytes, the file is replaced (new inode).
+  ASSERT_TRUE(plat::SaveFileSafely(P("s.dat"), Bytes("one"), false));
+  ASSERT_EQ(::stat(P("s.dat").c_str(), &after), 0);
+  EXPECT_NE(before.st_ino, after.st_ino);
+  EXPECT_EQ(after.st_mode & 0777, 0640u);
+  ASSERT_TRUE(plat::SaveFileSafely(P("s.dat"), Bytes("two!")));
+  EXPECT_EQ(Get("s.dat"), "two!");
+
+  // Failure at any step leaves the old file and no temporary behind.
+  for (int step = 1; step <= 3; ++step) {
+    plat::SetSafeSaveFaultForTests(step);
+    EXPECT_FALSE(plat::SaveFileSafely(P("s.dat"), Bytes("three"))) << step;
+    EXPECT_EQ(Get("s.dat"), "two!") << step;
+    EXPECT_EQ(names(), std::vector<std::string>{"s.dat"}) << step;
+  }
+  EXPECT_FALSE(plat::SaveFileSafely(P("nodir/s.dat"), Bytes("x")));
+  fs::create_directories(P("adir"));
+  EXPECT_FALSE(plat::SaveFileSafely(P("adir"), Bytes("x")));
+  EXPECT_TRUE(fs::is_directory(P("adir")));
+  EXPECT_EQ(names(), (std::vector<std::string>{"adir", "s.dat"}));
+
+  // A link is followed: the file it names is replaced, the link stays.
+  ASSERT_EQ(::symlink("s.dat", P("link.dat").c_str()), 0);
+  ASSERT_TRUE(plat::SaveFileSafely(P("link.dat"), Bytes("via link")));
+  EXPECT_TRUE(fs::is_symlink(P("link.dat")));
+  EXPECT_EQ(Get("s.dat"), "via link");
+
+  if (geteuid() != 0) {  // root writes into any folder
+    fs::create_directories(P("ro"));
+    Put("ro/f.dat", "old");
+    ::chmod(P("ro").c_str(), 0555);
+    EXPECT_FALSE(plat::SaveFileSafely(P("ro/f.dat"), Bytes("new")));
+    EXPECT_EQ(Get("ro/f.dat"), "old");
+    ::chmod(P("ro").c_str(), 0755);
+  }
+}
+
+TEST(BankTest, LittleEndianAccessAndBounds) {
+  plat::Bank b(8);
+  b.PokeInt(0, 0x11223344);
+  b.PokeShort(4, 0xABCD);
+  b.PokeByte(6, 0x1FE);
+  EXPECT_EQ(b.PeekByte(0), 0x44);
+  EXPECT_EQ(b.PeekShort(4), 0xABCD);
+  EXPECT_EQ(b.PeekByte(6), 0xFE);
+  EXPECT_EQ(b.PeekLong(0), 0x0000FEABCD11223344LL);
+  b.PokeInt(6, -1);  // would cross the end: ignored
+  b.PokeLong(-1, -1);
+  EXPECT_EQ(b.PeekByte(7), 0);
+  EXPECT_EQ(b.PeekInt(5), 0);
+  EXPECT_EQ(b.PeekInt(-1), 0);
+  EXPECT_EQ(b.PeekByte(8), 0);
+  b.Resize(10);
+  EXPECT_EQ(b.PeekShort(8), 0);
+  EXPECT_EQ(b.PeekInt(0), 0x11223344);
+
+  plat::MemoryStream s({1, 2, 3, 4, 5});
+  EXPECT_EQ(b.ReadFromStream(s, 7, 100), 3u);  // cut at the block's end
+  EXPECT_EQ(b.PeekByte(9), 3);
+  EXPECT_EQ(b.ReadFromStream(s, 0, 100), 2u);  // the stream's end
+  EXPECT_EQ(b.PeekShort(0), 0x0504);
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+// The program body run headless, from start-up to quit, and the tables the
+// start-up builds.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "frontend/config.h"
+#include "frontend/gamestate.h"
+#include "frontend/resources.h"
+#include "frontend/startup.h"
+#include "platform/files.h"
+#include "platform/headless.h"
+#include "platform/system.h"
+#include "support/sandbox.h"
+
+namespace {
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Taps Escape every few frames: every screen leads back towards the main
+// menu, and Escape there ends the run.
+int RunProgramWithEscapes(int everyFrames) {
+  plat::test::SetFrameHook([everyFrames](int64_t frame) {
+    if (frame % everyFrames == everyFrames - 1) plat::test::KeyTap(27);
+  });
+  try {
+    fe::StartProgram();
+  } catch (const vtest::ProgramExit& e) {
+    return e.code;
+  }
+  return -1000;
+}
+
+class ProgramBodyTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(ProgramBodyTest, StartsUpRunsTheDispatcherAndQuitsThroughTheSavePath) {
+  vtest::GameSandbox sandbox(GetParam());
+  EXPECT_EQ(RunProgramWithEscapes(20), 0);
+  EXPECT_EQ(fe::Game.QuitRequested, 99);
+  EXPECT_TRUE(plat::GraphicsOpen());
+  EXPECT_EQ(plat::WindowTitle(), "Velkor");
+
+  // The settings were written back unchanged; records and status exist.
+  const auto config = ReadAll(sandbox.Path("Data/config.dat"));
+  ASSERT_EQ(config.size(), 36u);
+  EXPECT_EQ(config[32], GetParam());
+  EXPECT_TRUE(std::filesystem::exists(sandbox.Path("Data/Packs/base/scores.dat")));
+  EXPECT_TRUE(std::filesystem::exists(sandbox.Path("Data/Packs/base/status.dat")));
+
+  // Every resource picture is loaded and the built-in levels are there.
+  EXPECT_TRUE(fe::Res.ImgBlocksPlain);
+  EXPECT_EQ(fe::Res.ImgBlocksPlain->frames, 32);
+  EXPECT_TRUE(fe::Res.ImgKeyScreenTitle);
+  EXPECT_TRUE(plat::IncbinExists("0.doy"));
+
+  // A second call does nothing.
+  fe::StartProgram();
+  fe::RunGame();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDrivers, ProgramBodyTest, ::testing::Values(1, 2));
+
+TEST(StartupTest, AMissingPictureStopsWithAMessageNamingIt) {
+  vtest::GameSandbox sandbox(2);
+  // Replace the linked picture folder by a copy without one picture.
+  const std::string gfx = sandbox.Path("GFX");
+  std::filesystem::remove(gfx);
+  std::filesystem::copy(std::string(VELKOR_GAME_DIR) + "/GFX", gfx,
+                        std::filesystem::copy_options::recursive);
+  std::filesystem::remove(gfx + "/n_body.png");
+  testing::internal::CaptureStderr();
+  int code = 0;
+  try {
+    fe::StartProgram();
+  } catch (const vtest::ProgramExit& e) {
+    code = e.code;
+  }
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, -1);
+  EXPECT_NE(err.find("n_body.png"), std::string::npos) << err;
+}
+
+TEST(StartupTest, ColourCycleIsAClosedMonotonicGradientOnTheFourStepGrid) {
+  fe::BuildColourCycle();
+  const int* ch[3] = {fe::Res.ColourCycleR, fe::Res.ColourCycleG, fe::Res.ColourCycleB};
+  const int knots[] = {0, 40, 45, 46, 69, 79, 81, 123, 134, 163, 168, 188, 203, 204, 228, 244, 245, 255};
+  EXPECT_EQ(fe::Res.ColourCycleR[0], 255);
+  EXPECT_EQ(fe::Res.ColourCycleG[134], 116);
+  EXPECT_EQ(fe::Res.ColourCycleB[188], 232);
+  for (int c = 0; c < 3; ++c) {
+    for (int i = 0; i < 256; ++i) {
+      const int v = ch[c][i];
+      EXPECT_TRUE(v == 255 || (v % 4 == 0 && v >= 0 && v <= 252)) << c << " " << i << " " << v;
+    }
+    for (size_t k = 0; k + 1 < std::size(knots); ++k) {
+      const int a = knots[k], b = knots[k + 1];
+      const int dir = ch[c][b] > ch[c][a] ? 1 : (ch[c][b] < ch[c][a] ? -1 : 0);
+      for (int i = a; i < b; ++i) {
+        EXPECT_GE((ch[c][i + 1] - ch[c][i]) * dir, 0) << "channel " << c << " turns back at " << i;
+        const double line = ch[c][a] + (ch[c][b] - ch[c][a]) * double(i - a) / (b - a);
+        EXPECT_LE(std::abs(ch[c][i] - line), 8.0);
+      }
+    }
+  }
+}
+
+TEST(StartupTest, CommandLineArgumentsJoinWithoutSeparator) {
+  plat::SetProgramArgs({"/x/velkor", "", ""});
+  EXPECT_EQ(fe::JoinCommandLine(), "");
+  plat::SetProgramArgs({"/x/velkor", "a", "", "bc"});
+  EXPECT_EQ(fe::JoinCommandLine(), "abc");
+}
+
+}  // namespace

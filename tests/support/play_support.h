@@ -1,0 +1,21 @@
+// Small levels built in a test, and a clean play state between tests.
+#pragma once
+#include <string>
+
+#include "play/harness.h"
+#include "play/levelfile.h"
+
+namespace vtest {
+
+// Every play subsystem's program-wide state back to its start values.
+void ResetPlayState();
+
+// A cleared level with every control allowed and no objects.
+play::LevelData BlankLevel();
+// Sets the tile code of every cell in columns x0..x1, rows y0..y1.
+void FillTiles(play::LevelData& level, int x0, int y0, int x1, int y1, int code);
+void PutObject(play::LevelData& level, int x, int y, int code);
+// Parses a harness script; a parse error fails the calling test.
+play::PlayScript Script(const std::string& text);
+
+}  // namespace vtest

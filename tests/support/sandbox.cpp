@@ -1,0 +1,76 @@
+#include "support/sandbox.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "frontend/config.h"
+#include "frontend/gamestate.h"
+#include "frontend/startup.h"
+#include "platform/headless.h"
+#include "platform/system.h"
+
+namespace fs = std::filesystem;
+
+namespace vtest {
+
+std::string MakeTempDir(const std::string& tag) {
+  std::string tmpl = (fs::temp_directory_path() / ("velkor-" + tag + "-XXXXXX")).string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  return tmpl;
+}
+
+void RemoveTree(const std::string& dir) {
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+}
+
+void ResetAllState() {
+  plat::test::ResetPlatform();
+  fe::ResetGameFlow();
+  fe::ResetScreens();
+  fe::ResetSettings();
+  fe::ResetRecords();
+  fe::ResetStartupGuards();
+}
+
+GameSandbox::GameSandbox(int driver) {
+  dir_ = MakeTempDir("game");
+  const fs::path game = VELKOR_GAME_DIR;
+  // Resources are read-only: link them. Data/ is the game's own to write.
+  for (const auto& entry : fs::directory_iterator(game)) {
+    const std::string name = entry.path().filename().string();
+    if (name == "Data" || name == "velkor") continue;
+    fs::create_symlink(entry.path(), fs::path(dir_) / name);
+  }
+  fs::create_directories(fs::path(dir_) / "Data/Packs/base/Levels");
+  fs::create_directories(fs::path(dir_) / "Data/Packs/base/replays");
+  WriteConfig(driver);
+
+  ResetAllState();
+  oldCwd_ = fs::current_path().string();
+  fs::current_path(dir_);
+  plat::SetProgramDir(dir_);
+  plat::SetProgramArgs({dir_ + "/velkor"});
+  plat::SetEndProgramHandler([](int code) { throw ProgramExit{code}; });
+  plat::test::UseManualClock();
+}
+
+GameSandbox::~GameSandbox() {
+  plat::SetEndProgramHandler(nullptr);
+  std::error_code ec;
+  fs::current_path(oldCwd_, ec);
+  ResetAllState();
+  if (!std::getenv("VELKOR_KEEP_SANDBOX")) RemoveTree(dir_);
+}
+
+void GameSandbox::WriteConfig(int driver) {
+  const int32_t values[9] = {1000, 1000, 87, 83, 65, 68, 32, 0, driver};
+  std::ofstream out(Path("Data/config.dat"), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(values), sizeof(values));
+}
+
+}  // namespace vtest
