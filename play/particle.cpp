@@ -52,15 +52,15 @@ float RndF(double a, double b) { return static_cast<float>(plat::Rnd(a, b)); }
 struct BurstShape {
   int count;
   float spreadX, spreadY;  // position: Rand around the point
-  float vxRange;           // vx: Rnd(-vxRange, vxRange)
-  float vyLow, vyHigh;     // vy: Rnd(vyLow, vyHigh)
+  double vxRange;          // vx: Rnd(-vxRange, vxRange)
+  double vyLow, vyHigh;    // vy: Rnd(vyLow, vyHigh)
   float gravity;
   int image;
 };
 
-constexpr BurstShape kDeathBurst{51, 10, 10, 0.08f, -0.08f, 0.08f, -0.0001f, kParticleOrb};
-constexpr BurstShape kSparkleBurst{51, 5, 10, 0.02f, -0.01f, 0.03f, 0.0005f, kParticleOrb};
-constexpr BurstShape kCoinBurst{21, 5, 10, 0.03f, -0.03f, 0.03f, 0.0005f, kParticleStar};
+constexpr BurstShape kDeathBurst{51, 10, 10, 0.08, -0.08, 0.08, -0.0001f, kParticleOrb};
+constexpr BurstShape kSparkleBurst{51, 5, 10, 0.02, -0.01, 0.03, 0.0005f, kParticleOrb};
+constexpr BurstShape kCoinBurst{21, 5, 10, 0.03, -0.03, 0.03, 0.0005f, kParticleStar};
 
 // Draws the random numbers of each particle in the fixed order x, y, vx, vy,
 // then whatever colourOf draws.

@@ -1,0 +1,440 @@
+// The splash, main menu, credits and built-in level select, driven frame by
+// frame with injected input in a throw-away game folder.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frontend/buttons.h"
+#include "frontend/config.h"
+#include "frontend/gamestate.h"
+#include "frontend/levelselect.h"
+#include "frontend/resources.h"
+#include "frontend/screens.h"
+#include "frontend/startup.h"
+#include "play/input.h"
+#include "play/level.h"
+#include "play/tavik.h"
+#include "platform/gfx.h"
+#include "platform/headless.h"
+#include "support/sandbox.h"
+
+namespace {
+
+namespace pt = plat::test;
+
+struct Rgb {
+  int r, g, b;
+};
+
+Rgb PixelAt(const std::vector<uint32_t>& px, int x, int y) {
+  const uint32_t p = px[static_cast<size_t>(y) * plat::kScreenW + x];
+  return {static_cast<int>(p & 255), static_cast<int>((p >> 8) & 255), static_cast<int>((p >> 16) & 255)};
+}
+
+// Mean brightness of one screen row.
+double RowBrightness(int y) {
+  const auto px = plat::ReadTargetPixels();
+  double sum = 0;
+  for (int x = 0; x < plat::kScreenW; ++x) {
+    const Rgb c = PixelAt(px, x, y);
+    sum += (c.r + c.g + c.b) / 3.0;
+  }
+  return sum / plat::kScreenW;
+}
+
+std::string ShotPath(const std::string& name) {
+  const std::string dir = std::string(VELKOR_BINARY_DIR) + "/screenshots";
+  std::filesystem::create_directories(dir);
+  return dir + "/" + name + ".png";
+}
+
+// Actions keyed by flip number (the hook runs at the start of each flip,
+// after the frame is drawn; input given there is seen by the next frame).
+// Past the limit the script asks for quit so a stuck screen cannot hang.
+class Script {
+ public:
+  std::map<int64_t, std::function<void()>> at;
+  std::function<void(int64_t)> every;
+  int64_t limit = 3000;
+  int64_t flips = 0;
+
+  void Install() {
+    pt::SetFrameHook([this](int64_t f) {
+      flips = f + 1;
+      if (every) every(f);
+      auto it = at.find(f);
+      if (it != at.end()) it->second();
+      if (f >= limit) fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+    });
+  }
+  ~Script() { pt::SetFrameHook(nullptr); }
+};
+
+void Click(int x, int y) {
+  pt::MouseMove(x, y);
+  pt::MousePress(1);
+  pt::MouseRelease(1);
+}
+
+class ScreensTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sandbox_ = std::make_unique<vtest::GameSandbox>(2);
+    fe::ResetButtons();
+    fe::ResetLevelSelect();
+    play::ResetInput();
+    play::ResetRun();
+    play::ResetLevel();
+    fe::StartUp();
+    fe::InstallScreens();
+    play::Run.LastPlayedLevel = 0;
+  }
+  void TearDown() override {
+    pt::SetFrameHook(nullptr);
+    sandbox_.reset();
+  }
+
+  // Runs the level select as the dispatcher does (state 1, argument 1).
+  void RunSelect(Script& s) {
+    fe::SetGameState(fe::kStateLevelSelect, fe::KeepValue, fe::KeepValue);
+    s.Install();
+    fe::RunLevelSelect(1);
+  }
+
+  std::unique_ptr<vtest::GameSandbox> sandbox_;
+};
+
+// ------------------------------------------------------------------ splash
+
+int RunSplashCounting(Script& s, std::vector<double>* bandBrightness) {
+  s.every = [bandBrightness](int64_t) {
+    if (bandBrightness) bandBrightness->push_back(RowBrightness(300));
+  };
+  s.Install();
+  fe::SetGameState(fe::kStateSplash, fe::KeepValue, fe::KeepValue);
+  fe::RunSplash();
+  return static_cast<int>(s.flips);
+}
+
+TEST_F(ScreensTest, SplashFadesInShowsFadesOutAndEndsInTheMainMenu) {
+  Script s;
+  std::vector<double> band;
+  s.at[150] = [] { EXPECT_TRUE(plat::SaveScreenshot(ShotPath("splash"))); };
+  const int flips = RunSplashCounting(s, &band);
+  // 100 frames in, 2 s shown, 50 frames out, 1 s dark at 60 Hz.
+  EXPECT_GE(flips, 325);
+  EXPECT_LE(flips, 340);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+  EXPECT_LT(band[0], 3.0);                // almost black at the start
+  EXPECT_LT(band[20], band[60]);          // fading in
+  EXPECT_GT(band[150], 20.0);             // the logo band is shown
+  EXPECT_NEAR(band[150], band[200], 8.0); // and held
+  EXPECT_GT(band[225], band[250]);        // fading out
+  EXPECT_EQ(band[300], 0.0);              // dark
+  // The bands outside the logo stay black throughout.
+  EXPECT_EQ(RowBrightness(100), 0.0);
+}
+
+TEST_F(ScreensTest, SpaceSkipsToTheFadeOutOnlyBeforeItStarts) {
+  std::vector<double> band;
+  int skipped = 0;
+  {
+    Script s;
+    s.at[30] = [] { pt::KeyTap(32); };
+    skipped = RunSplashCounting(s, &band);
+  }
+  // The fade out starts from where the fade in stood, then 1 s of dark.
+  EXPECT_GE(skipped, 100);
+  EXPECT_LE(skipped, 120);
+  EXPECT_LT(band[33], band[30]);
+  EXPECT_GT(band[33], 0.7 * band[30]);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+
+  // During the fade out Space changes nothing.
+  Script plain, late;
+  const int normal = RunSplashCounting(plain, nullptr);
+  late.at[235] = [] { pt::KeyTap(32); };
+  const int withLateSpace = RunSplashCounting(late, nullptr);
+  EXPECT_NEAR(withLateSpace, normal, 1);
+}
+
+// ---------------------------------------------------------- main menu/credits
+
+TEST_F(ScreensTest, MainMenuIgnoresEscapeWithoutPassingItOnAndLeadsToTheLevelSelect) {
+  fe::SetGameState(fe::kStateMainMenu, fe::KeepValue, fe::KeepValue);
+  {
+    Script s;
+    s.at[5] = [] { pt::KeyTap(27); };
+    s.at[60] = [] {
+      pt::MouseMove(600, 100);
+      EXPECT_TRUE(plat::SaveScreenshot(ShotPath("main_menu")));
+    };
+    s.at[80] = [] { Click(310, 210); };  // the game button
+    s.Install();
+    fe::RunMainMenu();
+    EXPECT_GE(s.flips, 80);  // Escape did not leave the menu
+  }
+  EXPECT_EQ(fe::Game.GameState, fe::kStateLevelSelect);
+
+  // The Escape pressed in the menu does not end the next screen at once.
+  Script s;
+  s.at[20] = [] { pt::KeyTap(27); };
+  RunSelect(s);
+  EXPECT_GE(s.flips, 20);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+}
+
+TEST_F(ScreensTest, CreditsLeaveByEscapeOrTheBackButton) {
+  fe::SetGameState(fe::kStateCredits, fe::KeepValue, fe::KeepValue);
+  {
+    Script s;
+    s.at[60] = [] { EXPECT_TRUE(plat::SaveScreenshot(ShotPath("credits"))); };
+    s.at[61] = [] { pt::KeyTap(27); };
+    s.Install();
+    fe::RunCredits();
+    EXPECT_EQ(s.flips, 63);
+  }
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+
+  fe::SetGameState(fe::kStateCredits, fe::KeepValue, fe::KeepValue);
+  Script s;
+  s.at[10] = [] { Click(700, 535); };
+  s.Install();
+  fe::RunCredits();
+  EXPECT_EQ(s.flips, 12);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+}
+
+// ------------------------------------------------------------ level select
+
+TEST_F(ScreensTest, EntryUnlocksThreeLevelsAndStartsWithoutSelection) {
+  Script s;
+  s.at[0] = [] { pt::KeyTap(27); };
+  RunSelect(s);
+  EXPECT_EQ(fe::Records.LevelStatus[0], 1);
+  EXPECT_EQ(fe::Records.LevelStatus[1], 1);
+  EXPECT_EQ(fe::Records.LevelStatus[2], 1);
+  EXPECT_EQ(fe::Records.LevelStatus[3], 0);
+  EXPECT_EQ(fe::LevelSelect.PreviewLevel, -1);  // level 0 behind no selection
+  EXPECT_EQ(fe::Records.ShownRecordNames[0], "");
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+}
+
+TEST_F(ScreensTest, GridHitAreaFollowsTheCells) {
+  EXPECT_EQ(fe::GridCellAt(15, 81), 0);
+  EXPECT_EQ(fe::GridCellAt(14, 81), -1);
+  EXPECT_EQ(fe::GridCellAt(15, 80), -1);
+  EXPECT_EQ(fe::GridCellAt(353, 239), 49);
+  EXPECT_EQ(fe::GridCellAt(354, 100), -1);
+  EXPECT_EQ(fe::GridCellAt(100, 240), -1);  // the bottom row's last 10 rows
+  EXPECT_EQ(fe::GridCellAt(14 + 34 * 3 + 5, 80 + 34 * 2 + 5), 23);
+}
+
+TEST_F(ScreensTest, CellsShowProgressByAlphaAndTheSelectionLighter) {
+  int* st = fe::Records.LevelStatus;
+  st[0] = 2;  // completed
+  st[1] = 1;  // open
+  st[10] = 1;
+  st[11] = 2;
+  play::Run.LastPlayedLevel = 12;  // selection: cell 11
+  std::vector<uint32_t> px;
+  Script s;
+  s.at[40] = [&px] {
+    px = plat::ReadTargetPixels();
+    EXPECT_TRUE(plat::SaveScreenshot(ShotPath("level_select")));
+    pt::KeyTap(27);
+  };
+  pt::MouseMove(600, 300);
+  RunSelect(s);
+  ASSERT_FALSE(px.empty());
+  EXPECT_EQ(fe::Records.LevelStatus[2], 1);  // one more opened on entry
+  EXPECT_EQ(fe::Records.LevelStatus[12], 1);
+  EXPECT_EQ(fe::Records.LevelStatus[3], 0);
+
+  const plat::Image& icon = *fe::Res.ImgLevelCell;
+  const plat::Image& back = *fe::Res.ImgLevelBack;
+  const int ix = 28, iy = 28;  // inside the cell, clear of its number
+  const uint32_t ip = icon.pixels[0][iy * icon.width + ix];
+  ASSERT_EQ(ip >> 24, 255u);
+  auto expect = [&](int k, float alpha, bool selected) {
+    const int i = k % 10, j = k / 10;
+    const int x = 14 + 34 * i + ix, y = 80 + 34 * j + iy;
+    const uint32_t bp = back.pixels[0][(y % 128) * back.width + x % 128];
+    const int c = 9 - i;
+    int pal[3] = {fe::Res.BlockPaletteR[c], fe::Res.BlockPaletteG[c], fe::Res.BlockPaletteB[c]};
+    const Rgb got = PixelAt(px, x, y);
+    const int gotc[3] = {got.r, got.g, got.b};
+    for (int ch = 0; ch < 3; ++ch) {
+      int tint = pal[ch];
+      if (selected) tint = (tint + 255) / 2;
+      tint = std::min(tint, 255);
+      const double src = ((ip >> (8 * ch)) & 255) * tint / 255.0;
+      const double dst = (bp >> (8 * ch)) & 255;
+      EXPECT_NEAR(gotc[ch], src * alpha + dst * (1 - alpha), 3.0) << "cell " << k << " channel " << ch;
+    }
+  };
+  expect(0, 1.0f, false);
+  expect(1, 0.5f, false);
+  expect(3, 0.1f, false);
+  expect(10, 0.5f, false);
+  expect(11, 1.0f, true);
+}
+
+TEST_F(ScreensTest, PointerSelectsOpenCellsOnlyWhenItMovesAndAClickPlaysTheSelection) {
+  fe::Records.LevelStatus[0] = 2;
+  fe::Records.LevelStatus[1] = 2;
+  Script s;
+  s.at[2] = [] { pt::MouseMove(14 + 34 * 1 + 10, 90); };    // cell 1: selected
+  s.at[4] = [] { EXPECT_EQ(fe::Selection(), 1); };
+  s.at[5] = [] { pt::MouseMove(14 + 34 * 7 + 10, 90); };    // cell 7, locked
+  s.at[7] = [] { EXPECT_EQ(fe::Selection(), 1); };
+  s.at[8] = [] { fe::Records.LevelStatus[7] = 1; };         // opens under a resting pointer
+  s.at[12] = [] { EXPECT_EQ(fe::Selection(), 1); };
+  s.at[13] = [] { pt::MousePress(1); pt::MouseRelease(1); };  // click over cell 7
+  RunSelect(s);
+  EXPECT_EQ(s.flips, 15);
+  EXPECT_EQ(fe::Game.GameState, fe::kStatePlay);
+  EXPECT_EQ(fe::Game.CurrentLevel, 2);
+}
+
+TEST_F(ScreensTest, AClickWithoutAnOpenSelectionPlaysNothing) {
+  // The pointer only ever passes locked cells: nothing is selected.
+  Script s;
+  s.at[2] = [] { Click(14 + 34 * 8 + 5, 120); };
+  s.at[5] = [] { Click(14 + 34 * 9 + 5, 245); };  // below the hit area
+  s.at[8] = [] { pt::KeyTap(27); };
+  RunSelect(s);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+  EXPECT_EQ(fe::Game.CurrentLevel, 0);
+}
+
+TEST_F(ScreensTest, LeavingAndReturningKeepsTheSelectionAndNeverGoesBelowNone) {
+  fe::Records.LevelStatus[4] = 2;
+  play::Run.LastPlayedLevel = 5;  // just played level 5
+  for (int round = 0; round < 3; ++round) {
+    Script s;
+    s.at[3] = [] { pt::KeyTap(27); };
+    RunSelect(s);
+    EXPECT_EQ(fe::Selection(), 5) << "handed back as level number";
+    EXPECT_EQ(fe::LevelSelect.PreviewLevel, 4);
+  }
+  // The back button leaves the same way.
+  Script back;
+  back.at[3] = [] { Click(710, 574); };
+  RunSelect(back);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+  EXPECT_EQ(fe::Selection(), 5);
+
+  // With nothing selected, repeated visits stay at no selection, and a
+  // click in the grid never asks for level 0 or below.
+  play::Run.LastPlayedLevel = 0;
+  for (int round = 0; round < 3; ++round) {
+    Script s;
+    s.at[3] = [] { pt::KeyTap(27); };
+    RunSelect(s);
+  }
+  Script click;
+  click.at[2] = [] { Click(14 + 34 * 9 + 5, 200); };  // a locked cell
+  click.at[4] = [] { pt::KeyTap(27); };
+  RunSelect(click);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+  EXPECT_EQ(fe::LevelSelect.PreviewLevel, -1);
+  EXPECT_EQ(fe::Selection(), 0);
+}
+
+TEST_F(ScreensTest, ALockedStartingSelectionIsDropped) {
+  // Level 20 was last played in another pack; here it is locked.
+  play::Run.LastPlayedLevel = 20;
+  Script s;
+  s.at[2] = [] { pt::MouseMove(360, 300); pt::MousePress(1); pt::MouseRelease(1); };
+  s.at[3] = [] { Click(100, 90); };  // in the grid, over open cell 2... of column 2
+  RunSelect(s);
+  // The click in the grid came before any move onto an open cell after
+  // the move; cell 2 (level 3) is open, so it was selected and played.
+  EXPECT_EQ(fe::Game.GameState, fe::kStatePlay);
+  EXPECT_EQ(fe::Game.CurrentLevel, 3);
+
+  fe::SetGameState(fe::kStateMainMenu, fe::KeepValue, fe::KeepValue);
+  play::Run.LastPlayedLevel = 20;
+  Script idle;
+  idle.at[2] = [] { pt::MousePress(1); pt::MouseRelease(1); };  // resting click
+  idle.at[4] = [] { pt::KeyTap(27); };
+  pt::MouseMove(200, 200);
+  RunSelect(idle);
+  EXPECT_EQ(fe::LevelSelect.PreviewLevel, -1);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+}
+
+TEST_F(ScreensTest, PreviewCrossFadesToTheNewSelection) {
+  fe::Records.LevelStatus[0] = 2;
+  fe::Records.LevelStatus[3] = 2;
+  play::Run.LastPlayedLevel = 1;
+  std::vector<float> alpha;
+  std::vector<int> shown;
+  Script s;
+  s.every = [&](int64_t) {
+    alpha.push_back(fe::LevelSelect.PreviewAlpha);
+    shown.push_back(fe::LevelSelect.PreviewLevel);
+  };
+  s.at[5] = [] { pt::MouseMove(14 + 34 * 3 + 5, 85); };
+  s.at[80] = [] { pt::KeyTap(27); };
+  RunSelect(s);
+  EXPECT_EQ(shown[5], 0);
+  EXPECT_FLOAT_EQ(alpha[5], 1.0f);
+  // Seen one frame late, 25 frames down, a load frame, 25 frames up.
+  EXPECT_LT(alpha[10], 1.0f);
+  EXPECT_EQ(shown[20], 0);
+  int loadedAt = -1;
+  for (size_t f = 0; f < shown.size(); ++f)
+    if (shown[f] == 3) { loadedAt = static_cast<int>(f); break; }
+  EXPECT_GE(loadedAt, 30);
+  EXPECT_LE(loadedAt, 34);
+  EXPECT_FLOAT_EQ(alpha[loadedAt], 0.0f);
+  EXPECT_FLOAT_EQ(alpha[loadedAt + 30], 1.0f);
+
+  play::LevelData built;
+  play::LoadLevel(4);
+  EXPECT_EQ(fe::LevelSelect.PreviewLevel, 3);
+}
+
+TEST_F(ScreensTest, PreviewSkipsCellsWithFramesOutsideTheStrips) {
+  auto drawn = [] {
+    plat::Cls();
+    fe::DrawLevelPreview(382, 80, 0.5f, 1.0f);
+    return plat::ReadTargetPixels();
+  };
+  play::Level.Clear();
+  const auto empty = drawn();
+  for (int bad : {-1, 32, 1000000, -2147483647 - 1}) {
+    play::Level.Clear();
+    play::Level.TileGrid[3][4] = 5;
+    play::Level.EdgeFrameGrid[3][4] = bad;
+    play::Level.TileGrid[4][4] = 45;
+    play::Level.EdgeFrameGrid[4][4] = bad;
+    EXPECT_EQ(drawn(), empty) << bad;
+  }
+  play::Level.Clear();
+  play::Level.TileGrid[3][4] = 5;
+  play::Level.EdgeFrameGrid[3][4] = 0;
+  EXPECT_NE(drawn(), empty);
+  // Drawing state handed back.
+  float sx, sy;
+  plat::GetScale(sx, sy);
+  EXPECT_EQ(sx, 1.0f);
+  EXPECT_EQ(plat::GetAlpha(), 1.0f);
+}
+
+TEST_F(ScreensTest, InstalledInTheDispatcherTable) {
+  EXPECT_EQ(fe::Screens().RunSplash, &fe::RunSplash);
+  EXPECT_EQ(fe::Screens().RunMainMenu, &fe::RunMainMenu);
+  EXPECT_EQ(fe::Screens().RunCredits, &fe::RunCredits);
+  EXPECT_EQ(fe::Screens().RunLevelSelect, &fe::RunLevelSelect);
+}
+
+}  // namespace
