@@ -6,6 +6,7 @@
 #include "frontend/font.h"
 #include "frontend/gamestate.h"
 #include "frontend/resources.h"
+#include "frontend/screens.h"
 #include "frontend/sound.h"
 #include "frontend/textfield.h"
 #include "play/input.h"
@@ -185,6 +186,9 @@ void StartUp() {
   if (Settings.GraphicsDriverChoice == 0) RunDriverChoice();
   // 9-12.
   OpenDriverAndMode();
+  // Closing the window leaves through the quit state, so the normal save
+  // path runs whichever screen is showing.
+  plat::SetCloseHandler([] { SetGameState(kStateQuit, KeepValue, KeepValue); });
   // 13-14.
   BuildPalette();
   BuildColourCycle();
@@ -256,6 +260,7 @@ void RunGame() {
   if (g_gameStarted) return;
   g_gameStarted = true;
   StartUp();
+  InstallScreens();
   EnterStartState();  // 40
   RunDispatcher();    // 41
   SaveConfig();       // 42

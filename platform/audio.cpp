@@ -39,9 +39,10 @@ struct Mixer {
   bool outputEnabled = true;
 };
 
+// Never destroyed: the audio thread may still run while the process exits.
 Mixer& M() {
-  static Mixer mixer;
-  return mixer;
+  static Mixer* mixer = new Mixer;
+  return *mixer;
 }
 
 void AudioCallback(void*, Uint8* stream, int len) {

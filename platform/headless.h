@@ -17,7 +17,7 @@ void AdvanceClock(double ms);
 void SetClock(int32_t ms);
 
 // Called at the start of every Flip() (and while WaitKey/WaitChar wait);
-// the frame counter counts flips since the hook was set.
+// the frame counter counts flips and wait passes since the hook was set.
 void SetFrameHook(std::function<void(int64_t frame)> hook);
 int64_t FrameCount();
 

@@ -1,5 +1,6 @@
 // Keyboard and mouse state by Windows virtual-key codes, fed from SDL
 // events (PollSystem) and from tests (headless.cpp).
+#include <functional>
 #include "platform/input.h"
 
 #include <SDL.h>
@@ -11,6 +12,8 @@
 #include "platform/gfx_internal.h"
 
 namespace plat {
+std::function<void()> gCloseHandler;
+
 namespace detail {
 namespace {
 
@@ -172,7 +175,12 @@ void MouseMoveTarget(int x, int y) {
   gInput.mouseY = std::clamp(y, 0, v.targetH - 1);
 }
 
-void RequestTerminate() { gInput.terminate = true; }
+void RequestTerminate() {
+  const bool first = !gInput.terminate;
+  gInput.terminate = true;
+  // The handler runs once: the game turns the request into its quit state.
+  if (first && gCloseHandler) gCloseHandler();
+}
 
 void ResetInput() { gInput = InputState{}; }
 
@@ -318,5 +326,6 @@ void PollSystem() {
 }
 
 bool AppTerminate() { return gInput.terminate; }
+void SetCloseHandler(std::function<void()> handler) { gCloseHandler = std::move(handler); }
 
 }  // namespace plat

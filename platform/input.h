@@ -1,6 +1,7 @@
 // Keyboard and mouse by Windows virtual-key codes (the settings file stores
 // them), tracked from window events or injected by tests.
 #pragma once
+#include <functional>
 #include <string>
 
 namespace plat {
@@ -38,5 +39,8 @@ void FlushMouse();
 void PollSystem();
 // Set when the window is closed; the game's quit path reads it.
 bool AppTerminate();
+// Called once when the window is asked to close (before AppTerminate()
+// turns true for the frame loops), so the game can run its own quit path.
+void SetCloseHandler(std::function<void()> handler);
 
 }  // namespace plat

@@ -112,13 +112,14 @@ struct RunContext {
   ScriptSource* source;
   PlayRunResult* result;
   const PlayRunOptions* options;
-  bool alive = false;
+  bool hadPlayer = false;  // a live figure entered the current step
   bool finishSeen = false;
 };
 
 void BeforePoll(void* p) {
   auto* c = static_cast<RunContext*>(p);
-  c->source->Apply(Run.Player ? Run.StepCounter : 0);
+  c->hadPlayer = Run.Player != nullptr;
+  c->source->Apply(c->hadPlayer ? Run.StepCounter : 0);
 }
 
 void NoteFigure(PlayRunResult& r, const Tavik& t) {
@@ -133,16 +134,14 @@ void AfterStep(void* p) {
   auto* c = static_cast<RunContext*>(p);
   PlayRunResult& r = *c->result;
   r.totalSteps += 1;
+  if (c->hadPlayer) r.runSteps += 1;
   if (Run.Player) {
-    r.runSteps += 1;
     NoteFigure(r, *Run.Player);
-    c->alive = true;
-  } else if (c->alive) {
-    c->alive = false;
+  } else if (c->hadPlayer) {
     r.deaths += 1;
     r.deathSteps.push_back(Run.StepCounter);
   }
-  if (Run.LevelFinished && !c->finishSeen) {
+  if (c->hadPlayer && Run.LevelFinished && !c->finishSeen) {
     c->finishSeen = true;
     r.finished = true;
     r.finishStep = Run.StepCounter;
@@ -215,6 +214,7 @@ PlayRunResult RunPlayScript(const LevelData& level, const PlayScript& script,
   Hooks.BeforePoll = &BeforePoll;
   Hooks.AfterStep = &AfterStep;
   Hooks.ctx = &ctx;
+  Hooks.NoMusic = true;
 
   BeginPlay(options.level, &level);
   source.TapKey(plat::vk::Escape);  // closes the level-start popup

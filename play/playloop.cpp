@@ -51,6 +51,7 @@ void GlideTimeBase() {
 
 void AudioFollowsRate() {
   fe::SetEffectsRate(Run.TimeRate);
+  if (Hooks.NoMusic) return;
   fe::SetMusicAttributes(static_cast<int>(std::trunc(44100.0f * Run.TimeRate)),
                          static_cast<int>(std::trunc(40.0f * Run.TimeRate)));
 }
@@ -135,7 +136,8 @@ void BeginPlay(int n, const LevelData* preset) {
   ResetBullets();
   RestartLevel();
   Run.RespawnPhase = 1;
-  fe::PlayMusic(plat::Rand(0, 3));
+  const int track = plat::Rand(0, 3);
+  if (!Hooks.NoMusic) fe::PlayMusic(track);
   Replay.PlaybackMode = 0;
   plat::SetScale(1, 1);
   Run.HudColour = 0;
@@ -187,7 +189,7 @@ void PlayFrame(bool draw) {
 }
 
 void EndPlay(int n) {
-  fe::SetMusicAttributes(44100, 40);
+  if (!Hooks.NoMusic) fe::SetMusicAttributes(44100, 40);
   // Effects slowed by slow motion would stay slowed in the menus.
   fe::SetEffectsRate(1.0f);
   ClearPlayback();

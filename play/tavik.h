@@ -172,6 +172,9 @@ struct PlayHooks {
   void (*BeforePoll)(void* ctx) = nullptr;  // in StepGame, after StepCounter += 1
   void (*AfterStep)(void* ctx) = nullptr;
   void* ctx = nullptr;
+  // Headless runs leave the music alone (no sound library needed); the
+  // random track is still drawn so the random sequence stays the same.
+  bool NoMusic = false;
 };
 extern PlayHooks Hooks;
 

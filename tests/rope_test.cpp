@@ -4,16 +4,26 @@
 // steps are the figure's own UpdateRope and Update.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
+#include "frontend/resources.h"
 #include "frontend/sound.h"
+#include "frontend/startup.h"
+#include "platform/gfx.h"
+#include "platform/headless.h"
 #include "play/bullet.h"
+#include "play/harness.h"
 #include "play/particle.h"
 #include "play/rope.h"
 #include "play/tavik.h"
+#include "support/play_support.h"
+#include "support/sandbox.h"
+#include "support/screenshots.h"
 #include "support/sound_log.h"
 
 namespace {
@@ -436,6 +446,173 @@ TEST_F(RopeTest, LimitedHookScanEqualsTheFullScan) {
       ASSERT_EQ(limited, full) << hx << "," << hy;
     }
   }
+}
+
+// ------------------------------------------------------- through the play loop
+
+// The rope in real runs: floor at row 30 (y 480), a ceiling of blocks at row
+// 5 (bottom y 96), start in column 10 (x 168).
+class RopeRunTest : public ::testing::Test {
+ protected:
+  struct Sample {
+    int step;
+    int ropeState, onRope;
+    float x, y, hookX, hookY;
+    std::vector<int> sounds;  // rope sounds of this step
+  };
+
+  void SetUp() override {
+    vtest::ResetAllState();
+    vtest::ResetPlayState();
+    plat::test::UseManualClock(100000, 0.0);
+  }
+  void TearDown() override {
+    vtest::ResetPlayState();
+    vtest::ResetAllState();
+  }
+
+  static play::LevelData CeilingLevel(int ceilingCode = 0) {
+    play::LevelData l = vtest::BlankLevel();
+    vtest::FillTiles(l, 0, 30, 49, 35, 0);
+    vtest::FillTiles(l, 0, 5, 49, 5, ceilingCode);
+    vtest::PutObject(l, 10, 29, play::kObjStart);
+    vtest::PutObject(l, 48, 2, play::kObjExit);
+    return l;
+  }
+
+  play::PlayRunResult Play(const play::LevelData& level, const std::string& script,
+                           play::PlayRunOptions o = {}) {
+    samples.clear();
+    vtest::SoundLog log;
+    o.onStep = [this, &log] {
+      std::vector<int> rope;
+      for (int id : log.Take())
+        if (id == kOut || id == kIn || id == kConnect) rope.push_back(id);
+      if (!play::Run.Player) return;
+      const Tavik& t = *play::Run.Player;
+      samples.push_back({play::Run.StepCounter, t.ropeState, t.onRope, t.x, t.y, t.hookX,
+                         t.hookY, rope});
+    };
+    return play::RunPlayScript(level, vtest::Script(script), o);
+  }
+
+  std::vector<int> RopeSounds() const {
+    std::vector<int> all;
+    for (const Sample& s : samples) all.insert(all.end(), s.sounds.begin(), s.sounds.end());
+    return all;
+  }
+  const Sample& At(int step) const {
+    for (const Sample& s : samples)
+      if (s.step == step) return s;
+    ADD_FAILURE() << "no sample at step " << step;
+    return samples.front();
+  }
+  int FirstStepWithState(int state) const {
+    for (const Sample& s : samples)
+      if (s.ropeState == state) return s.step;
+    return -1;
+  }
+
+  std::vector<Sample> samples;
+};
+
+TEST_F(RopeRunTest, ThrowStickHangAndRelease) {
+  const auto r = Play(CeilingLevel(), "limit 26000\n1 rope aim=168,20\n24000 -\n");
+  EXPECT_EQ(r.deaths, 0);
+  ASSERT_FALSE(samples.empty());
+  EXPECT_EQ(At(1).ropeState, play::kRopeFlying);
+  EXPECT_EQ(At(1).sounds, std::vector<int>{kOut});
+
+  // Straight up from the hand (168, 472) to the ceiling's bottom at 96.
+  const int stuck = FirstStepWithState(play::kRopeAttached);
+  ASSERT_GT(stuck, 0);
+  EXPECT_NEAR(stuck, 421, 3);
+  EXPECT_NEAR(At(stuck).hookY, 96.25, 1.0);
+  EXPECT_FLOAT_EQ(At(stuck).hookX, 168);
+  EXPECT_EQ(At(stuck).sounds, std::vector<int>{kConnect});
+  EXPECT_EQ(At(stuck + 1).onRope, 1);
+
+  // Lifted off the floor, it comes to rest about 57.5 px below the hook.
+  const Sample& rest = At(23999);
+  EXPECT_EQ(rest.ropeState, play::kRopeAttached);
+  EXPECT_NEAR(rest.y - rest.hookY, 57.5, 0.5);
+  EXPECT_NEAR(rest.x, 168, 0.1);
+
+  // Released: rope in, the hook comes home and the figure lands.
+  EXPECT_EQ(At(24000).ropeState, play::kRopeRetracting);
+  EXPECT_EQ(At(24000).sounds, std::vector<int>{kIn});
+  EXPECT_EQ(samples.back().ropeState, play::kRopeIdle);
+  EXPECT_FLOAT_EQ(samples.back().y, 480);
+  EXPECT_EQ(RopeSounds(), (std::vector<int>{kOut, kConnect, kIn}));
+}
+
+TEST_F(RopeRunTest, HoldingRightWhileHangingSwingsTheFigureOut) {
+  Play(CeilingLevel(), "limit 14000\n1 rope aim=168,20\n8000 rope right\n");
+  float before = 0, after = 0;
+  for (const Sample& s : samples) {
+    if (s.step < 8000) before = std::max(before, std::fabs(s.x - s.hookX));
+    else after = std::max(after, s.x - s.hookX);
+  }
+  EXPECT_LT(before, 1.0f);  // hung straight
+  EXPECT_GT(after, 20.0f);  // swung out past the 10-px push zone
+  EXPECT_EQ(samples.back().ropeState, play::kRopeAttached);
+}
+
+TEST_F(RopeRunTest, ANoRopeCeilingThrowsTheHookBackAgainAndAgain) {
+  Play(CeilingLevel(play::kTileNoRope), "limit 2000\n1 rope aim=168,20\n");
+  for (const Sample& s : samples) ASSERT_EQ(s.onRope, 0);
+  const std::vector<int> heard = RopeSounds();
+  ASSERT_GE(heard.size(), 4u);
+  EXPECT_EQ(std::vector<int>(heard.begin(), heard.begin() + 4),
+            (std::vector<int>{kOut, kIn, kOut, kIn}));
+}
+
+TEST_F(RopeRunTest, ALevelWithoutTheRopeNeverThrowsIt) {
+  play::LevelData l = CeilingLevel();
+  l.AllowRope = 0;
+  Play(l, "limit 600\n1 rope aim=168,20\n");
+  for (const Sample& s : samples) ASSERT_EQ(s.ropeState, play::kRopeIdle);
+  EXPECT_TRUE(RopeSounds().empty());
+}
+
+// A drawn run, caught mid-swing.
+TEST(RopeScreenshotTest, Swing) {
+  vtest::GameSandbox sandbox(2);
+  vtest::ResetPlayState();
+  fe::StartUp();
+  play::LevelData l = vtest::BlankLevel();
+  vtest::FillTiles(l, 0, 30, 49, 35, 4);
+  vtest::FillTiles(l, 14, 8, 36, 9, 4);
+  vtest::PutObject(l, 25, 29, play::kObjStart);
+  vtest::PutObject(l, 48, 28, play::kObjExit);
+  bool shoot = false, shot = false;
+  play::PlayRunOptions o;
+  o.draw = true;
+  o.startAimX = 300;
+  o.startAimY = 120;
+  o.onStep = [&] {
+    const auto& p = play::Run.Player;
+    // Well out to the side of the hook.
+    if (!shot && p && p->ropeState == play::kRopeAttached && std::fabs(p->x - p->hookX) > 30)
+      shoot = true;
+  };
+  plat::test::SetFrameHook([&](int64_t) {
+    if (shoot && !shot) {
+      EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("rope_swing")));
+      shot = true;
+    }
+  });
+  o.onFrame = [&](int f) {
+    if (f % 100 == 0 && play::Run.Player)
+      fprintf(stderr, "frame %d state %d x %f y %f hook %f %f\n", f, play::Run.Player->ropeState,
+              play::Run.Player->x, play::Run.Player->y, play::Run.Player->hookX, play::Run.Player->hookY);
+    return !shot && f < 400;
+  };
+  play::RunPlayScript(l, vtest::Script("limit 20000\n1 rope aim=300,120\n300 rope left aim=300,120\n"),
+                      o);
+  plat::test::SetFrameHook(nullptr);
+  EXPECT_TRUE(shot);
+  vtest::ResetPlayState();
 }
 
 }  // namespace

@@ -24,11 +24,17 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Taps Escape every few frames: every screen leads back towards the main
-// menu, and Escape there ends the run.
+// Every few frames taps Escape and Space and clicks where the main menu's
+// exit button is: Space skips the splash, Escape leads every screen back
+// towards the main menu, and the exit button there ends the run.
 int RunProgramWithEscapes(int everyFrames) {
   plat::test::SetFrameHook([everyFrames](int64_t frame) {
-    if (frame % everyFrames == everyFrames - 1) plat::test::KeyTap(27);
+    if (frame % everyFrames != everyFrames - 1) return;
+    plat::test::KeyTap(27);
+    plat::test::KeyTap(32);
+    plat::test::MouseMove(310, 410);
+    plat::test::MousePress(1);
+    plat::test::MouseRelease(1);
   });
   try {
     fe::StartProgram();

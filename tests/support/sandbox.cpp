@@ -7,9 +7,17 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "frontend/buttons.h"
 #include "frontend/config.h"
 #include "frontend/gamestate.h"
 #include "frontend/startup.h"
+#include "frontend/sound.h"
+#include "play/input.h"
+#include "play/level.h"
+#include "play/popup.h"
+#include "play/replay.h"
+#include "play/state.h"
+#include "play/tavik.h"
 #include "platform/headless.h"
 #include "platform/system.h"
 
@@ -35,6 +43,14 @@ void ResetAllState() {
   fe::ResetSettings();
   fe::ResetRecords();
   fe::ResetStartupGuards();
+  fe::ResetButtons();
+  fe::ResetAudio();
+  play::ResetInput();
+  play::ResetLevel();
+  play::ResetRun();
+  play::ResetSharedLists();
+  play::ResetReplay();
+  play::ResetPopup();
 }
 
 GameSandbox::GameSandbox(int driver) {

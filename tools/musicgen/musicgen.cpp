@@ -109,12 +109,14 @@ struct Motif {
 };
 
 std::vector<int> MakeSteps(std::mt19937& rng, size_t n, const std::vector<int>& keep = {}) {
-  static const int kChoices[] = {-1, -1, -1, 1, 1, 1, -2, -2, 2, 2, 0, 3, -3, 4};
+  static const int kChoices[] = {-1, -1, -1, 1, 1, 1, -2, -2, 2, 2, 0, 3, -3};
   std::vector<int> steps(n, 0);
   int pos = 0;
   for (size_t i = 0; i < n; ++i) {
     int s = i < keep.size() ? keep[i] : kChoices[rng() % (sizeof kChoices / sizeof *kChoices)];
     if (i == 0 && keep.empty()) s = 0;
+    // A leap is followed by a step back the other way.
+    if (i >= keep.size() && i > 0 && std::abs(steps[i - 1]) >= 3) s = steps[i - 1] > 0 ? -1 : 1;
     if (pos + s > 5 || pos + s < -4) s = -s;  // stay around the centre
     steps[i] = s;
     pos += s;

@@ -64,9 +64,11 @@ struct Library {
   std::vector<float> scratch;
 };
 
+// Never destroyed: the device's thread may still be mixing while the
+// process exits, and the game does not free the output before it ends.
 Library& L() {
-  static Library lib;
-  return lib;
+  static Library* lib = new Library;
+  return *lib;
 }
 
 BOOL Fail(int code) {
@@ -193,8 +195,8 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD length, DW
   } else if (!ReadWholeFile(static_cast<const char*>(file), offset, length, data)) {
     return Fail(kErrFileOpen);
   }
-  openmpt_module* mod = openmpt_module_create_from_memory2(data.data(), data.size(), nullptr, nullptr,
-                                                           nullptr, nullptr, nullptr, nullptr, nullptr);
+  openmpt_module* mod = openmpt_module_create_from_memory2(data.data(), data.size(), openmpt_log_func_silent,
+                                                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   if (!mod) return Fail(kErrFileForm);
   openmpt_module_set_repeat_count(mod, (flags & kFlagLoop) ? -1 : 0);
   auto music = std::make_unique<Music>();
