@@ -581,8 +581,8 @@ TEST(RopeScreenshotTest, Swing) {
   vtest::ResetPlayState();
   fe::StartUp();
   play::LevelData l = vtest::BlankLevel();
-  vtest::FillTiles(l, 0, 30, 49, 35, 4);
-  vtest::FillTiles(l, 14, 8, 36, 9, 4);
+  vtest::FillTiles(l, 0, 30, 49, 35, 0);  // the figure's own colour
+  vtest::FillTiles(l, 14, 8, 36, 9, 60);
   vtest::PutObject(l, 25, 29, play::kObjStart);
   vtest::PutObject(l, 48, 28, play::kObjExit);
   bool shoot = false, shot = false;
@@ -592,8 +592,9 @@ TEST(RopeScreenshotTest, Swing) {
   o.startAimY = 120;
   o.onStep = [&] {
     const auto& p = play::Run.Player;
-    // Well out to the side of the hook.
-    if (!shot && p && p->ropeState == play::kRopeAttached && std::fabs(p->x - p->hookX) > 30)
+    // Lifted off the floor, well out to the side of the hook.
+    if (!shot && p && p->ropeState == play::kRopeAttached && p->y < p->hookY + 120 &&
+        std::fabs(p->x - p->hookX) > 30)
       shoot = true;
   };
   plat::test::SetFrameHook([&](int64_t) {
@@ -602,12 +603,7 @@ TEST(RopeScreenshotTest, Swing) {
       shot = true;
     }
   });
-  o.onFrame = [&](int f) {
-    if (f % 100 == 0 && play::Run.Player)
-      fprintf(stderr, "frame %d state %d x %f y %f hook %f %f\n", f, play::Run.Player->ropeState,
-              play::Run.Player->x, play::Run.Player->y, play::Run.Player->hookX, play::Run.Player->hookY);
-    return !shot && f < 400;
-  };
+  o.onFrame = [&](int f) { return !shot && f < 3000; };
   play::RunPlayScript(l, vtest::Script("limit 20000\n1 rope aim=300,120\n300 rope left aim=300,120\n"),
                       o);
   plat::test::SetFrameHook(nullptr);

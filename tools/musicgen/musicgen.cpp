@@ -154,7 +154,7 @@ void PlaceMotif(const Motif& m, int startRow, const Chord* chords, const Scale& 
     }
     int len = b.len;
     if (endOnRoot && i + 1 == m.rhythm.size()) {
-      midi = NearestChordTone(chord, midi, 1);
+      midi = NearestChordTone(chord, (midi + centre) / 2, 1);  // home, near the centre
       len = kRows - row - 2;
     }
     out.push_back({row, len, midi});

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The game in a real window under Xvfb: it opens its 800x600 frame, shows
+# the splash, and closing the window ends it through the save path with
+# exit code 0. Exit 77 (skipped) when Xvfb or xdotool is not installed.
+set -uo pipefail
+GAME_DIR=$1
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xwd >/dev/null || exit 77
+
+WORK=$(mktemp -d /tmp/velkor-window-XXXXXX)
+trap 'kill $XPID 2>/dev/null; kill $GPID 2>/dev/null; rm -rf "$WORK"' EXIT
+for f in "$GAME_DIR"/*; do
+  [ "$(basename "$f")" = Data ] && continue
+  ln -s "$f" "$WORK/"
+done
+rm -f "$WORK/velkor"; cp "$GAME_DIR/velkor" "$WORK/velkor"
+mkdir -p "$WORK/Data/Packs/base/Levels" "$WORK/Data/Packs/base/replays"
+# Windowed, OpenGL driver.
+printf '%s' 1000 1000 87 83 65 68 32 0 1 | python3 -c '
+import struct,sys
+open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,0,1))' "$WORK/Data/config.dat"
+
+DISP=:$((100 + RANDOM % 800))
+Xvfb "$DISP" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+XPID=$!
+export DISPLAY=$DISP SDL_AUDIODRIVER=dummy
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$WORK/velkor" >"$WORK/out.log" 2>&1 &
+GPID=$!
+WID=""
+for _ in $(seq 100); do
+  WID=$(xdotool search --name '^Velkor$' 2>/dev/null | head -1)
+  [ -n "$WID" ] && break
+  sleep 0.1
+done
+[ -n "$WID" ] || { echo "no window"; cat "$WORK/out.log"; exit 1; }
+sleep 1.5
+GEOM=$(xdotool getwindowgeometry "$WID" | grep Geometry)
+echo "window: $GEOM"
+echo "$GEOM" | grep -q '800x600' || { echo "window is not 800x600"; exit 1; }
+
+# The frame is drawn: the window is not one flat colour.
+xwd -silent -id "$WID" -out "$WORK/shot.xwd"
+COLOURS=$(python3 - "$WORK/shot.xwd" <<'PY'
+import struct, sys
+d = open(sys.argv[1], 'rb').read()
+hsize = struct.unpack('>I', d[0:4])[0]
+ncolors = struct.unpack('>I', d[76:80])[0]
+px = d[hsize + ncolors * 12:]
+print(len(set(px[i:i+4] for i in range(0, min(len(px), 800*600*4), 4*97))))
+PY
+)
+echo "distinct colours sampled: $COLOURS"
+[ "$COLOURS" -gt 8 ] || { echo "the frame looks empty"; exit 1; }
+[ -n "${VELKOR_SHOT:-}" ] && cp "$WORK/shot.xwd" "$VELKOR_SHOT"
+
+# Closing the window quits through the normal save path.
+python3 "$(dirname "$0")/xclose.py" "$WID"
+for _ in $(seq 100); do kill -0 $GPID 2>/dev/null || break; sleep 0.1; done
+if kill -0 $GPID 2>/dev/null; then echo "the game did not end after the window closed"; exit 1; fi
+wait $GPID; CODE=$?
+echo "exit code: $CODE"
+[ "$CODE" = 0 ] || { cat "$WORK/out.log"; exit 1; }
+for f in Data/config.dat Data/Packs/base/scores.dat Data/Packs/base/status.dat; do
+  [ -f "$WORK/$f" ] || { echo "missing $f after quit"; exit 1; }
+done
+echo "1 passed, 0 failed"
