@@ -118,14 +118,16 @@ void RunSplash() {
   s.phaseTime = now;
   s.colourTime = now;
   PlayMusic(2);
-  while (s.running) {
+  // Closing the window ends the splash at once and leaves the quit request
+  // standing.
+  while (s.running && !plat::AppTerminate()) {
     plat::Cls();
     s.Draw();
     s.Step();
     s.DrawFade();
     plat::Flip();
   }
-  SetGameState(kStateMainMenu, KeepValue, KeepValue);
+  if (Game.GameState != kStateQuit) SetGameState(kStateMainMenu, KeepValue, KeepValue);
 }
 
 void RunMainMenu() {

@@ -12,6 +12,7 @@
 #include "play/input.h"
 #include "play/level.h"
 #include "play/state.h"
+#include "play/tavik.h"
 #include "platform/platform.h"
 #include "soundlib/binding.h"
 
@@ -261,6 +262,7 @@ void RunGame() {
   g_gameStarted = true;
   StartUp();
   InstallScreens();
+  Screens().PlayLevel = &play::PlayLevel;
   EnterStartState();  // 40
   RunDispatcher();    // 41
   SaveConfig();       // 42

@@ -2,6 +2,7 @@
 #include "play/particle.h"
 
 #include <cmath>
+#include <cstddef>
 
 #include "frontend/resources.h"
 #include "platform/clock.h"
@@ -98,30 +99,27 @@ bool Spent(const Particle& p) {
 
 }  // namespace
 
-void ResetParticles() { Particles.ParticleList.Clear(); }
+void ResetParticles() { Particles.ParticleList.clear(); }
 
-std::shared_ptr<Particle> AddParticle(float x, float y, float vx, float vy, int red, int green,
-                                      int blue, int life, float alpha, float alphaFade,
-                                      float friction, float gravity, int image, float scale,
-                                      float scaleGrowth) {
-  auto p = std::make_shared<Particle>();
-  p->x = x;
-  p->y = y;
-  p->vx = vx;
-  p->vy = vy;
-  p->red = red;
-  p->green = green;
-  p->blue = blue;
-  p->life = static_cast<float>(life);
-  p->alpha = alpha;
-  p->alphaFade = alphaFade;
-  p->friction = friction;
-  p->gravity = gravity;
-  p->image = image;
-  p->scale = scale;
-  p->scaleGrowth = scaleGrowth;
-  Particles.ParticleList.Append(p);
-  return p;
+void AddParticle(float x, float y, float vx, float vy, int red, int green, int blue, int life,
+                 float alpha, float alphaFade, float friction, float gravity, int image,
+                 float scale, float scaleGrowth) {
+  Particle& p = Particles.ParticleList.emplace_back();
+  p.x = x;
+  p.y = y;
+  p.vx = vx;
+  p.vy = vy;
+  p.red = red;
+  p.green = green;
+  p.blue = blue;
+  p.life = static_cast<float>(life);
+  p.alpha = alpha;
+  p.alphaFade = alphaFade;
+  p.friction = friction;
+  p.gravity = gravity;
+  p.image = image;
+  p.scale = scale;
+  p.scaleGrowth = scaleGrowth;
 }
 
 void SpawnDeathParticles(float px, float py, int colour) {
@@ -164,8 +162,14 @@ void SpawnTrailParticle(float px, float py, int colour, int type) {
 }
 
 void UpdateParticles() {
-  Particles.ParticleList.Walk([](Particle& p) {
-    if (Spent(p)) Particles.ParticleList.Remove(&p);
+  // Spent particles are taken out by closing the gap behind the walk: each
+  // particle is finished with before anything overwrites it.
+  std::vector<Particle>& list = Particles.ParticleList;
+  const size_t count = list.size();
+  size_t kept = 0;
+  for (size_t i = 0; i < count; ++i) {
+    Particle& p = list[i];
+    const bool spent = Spent(p);
     // A particle just taken out still moves once; it is no longer drawn.
     p.x += p.vx;
     p.y += p.vy;
@@ -174,7 +178,13 @@ void UpdateParticles() {
     p.life -= 1;
     p.alpha = p.alpha * p.alphaFade;
     p.scale = p.scale * p.scaleGrowth;
-  });
+    if (!spent) {
+      if (kept != i) list[kept] = p;
+      ++kept;
+    }
+  }
+  list.erase(list.begin() + static_cast<std::ptrdiff_t>(kept),
+             list.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 void Particle::Draw() const {
@@ -188,7 +198,7 @@ void Particle::Draw() const {
 
 void DrawParticles() {
   plat::SetBlend(plat::kLightBlend);
-  Particles.ParticleList.Walk([](Particle& p) { p.Draw(); });
+  for (const Particle& p : Particles.ParticleList) p.Draw();
   plat::SetBlend(plat::kAlphaBlend);
   plat::SetAlpha(1);
   plat::SetColor(255, 255, 255);

@@ -1,9 +1,7 @@
 // Short-lived tinted sprites that drift, fade and go: feedback for deaths,
 // spawns, colour changes, coins and the exit opening. Drawn in light blend.
 #pragma once
-#include <memory>
-
-#include "play/objectlist.h"
+#include <vector>
 
 namespace play {
 
@@ -35,17 +33,19 @@ enum ParticleImage {
 };
 
 struct ParticleVars {
-  ObjectList<Particle> ParticleList;
+  // In list order, stored by value: bursts add hundreds of particles that
+  // are walked every step, so they are kept contiguous. Only
+  // UpdateParticles takes particles out, after it has finished with each.
+  std::vector<Particle> ParticleList;
 };
 extern ParticleVars Particles;
 
 // Empties the particle list (leaving play and tests).
 void ResetParticles();
 
-std::shared_ptr<Particle> AddParticle(float x, float y, float vx, float vy, int red, int green,
-                                      int blue, int life, float alpha, float alphaFade,
-                                      float friction, float gravity, int image, float scale,
-                                      float scaleGrowth);
+void AddParticle(float x, float y, float vx, float vy, int red, int green,
+                 int blue, int life, float alpha, float alphaFade, float friction, float gravity,
+                 int image, float scale, float scaleGrowth);
 
 // Bursts. Each draws its random numbers per particle in the order x, y, vx,
 // vy, then the colour index where it has one.

@@ -113,6 +113,11 @@ void ClearLevelGrids() { Level.Clear(); }
 int RestartLevel() {
   Run.CountdownState = kCountdownWaitPopup;
   ClearPlayback();
+  // The aborted run is not kept, and its events must not lead the next one.
+  if (Replay.Recording == 1) SaveReplay(0);
+  // A restart from the popup's replay button (figure alive or dead) must not
+  // be followed by the death restart a second later, mid-countdown.
+  Run.RespawnPhase = 2;
   Run.Player.reset();
   Run.Ghost.reset();
   Run.GhostFinished = 0;
@@ -146,6 +151,7 @@ void BeginPlay(int n, const LevelData* preset) {
   OpenPopup(kPopupLevelStart);
   RenderLevelGlow(0, 0);
   plat::SetScale(1, 1);
+  CacheLevelPicture();
 }
 
 void PlayFrame(bool draw) {
@@ -198,6 +204,7 @@ void EndPlay(int n) {
   Run.Ghost.reset();
   ClearCoins();
   ResetParticles();
+  DropLevelPicture();
   PollInput(1);
   Run.LastPlayedLevel = n;
 }

@@ -211,6 +211,10 @@ std::string StatusTimeText(int ms);
 // ---------------------------------------------------------------- drawing
 int DrawLevel(int noMarkers);
 int DrawGame();
+// The level in play is drawn from one picture of its background and cells,
+// made at each level start (play set-up) and dropped when play is left.
+void CacheLevelPicture();
+void DropLevelPicture();
 int RenderLevelGlow(int noMarkers, int noBackground);
 plat::ImagePtr MakeThumbnail(const plat::ImagePtr& image);
 int DrawGlow(float alpha);

@@ -9,6 +9,7 @@ PKGS=(
   libgl1-mesa-dev libgl1-mesa-dri
   xvfb xdotool xauth x11-utils x11-apps imagemagick
   python3 unzip zip openmpt123
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do

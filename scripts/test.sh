@@ -9,3 +9,14 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
+
+# The replay loader's fuzz target, for a bounded time under ASan/UBSan.
+if command -v clang++ >/dev/null 2>&1; then
+  FUZZ="$BUILD-fuzz"
+  cmake -S tests/fuzz -B "$FUZZ" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$FUZZ"
+  mkdir -p "$FUZZ/corpus"
+  "$FUZZ/replay_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" "$FUZZ/corpus" tests/fuzz/corpus
+else
+  echo "clang++ is not installed: skipping the replay loader fuzz run"
+fi

@@ -7,18 +7,9 @@ namespace soundlib {
 EntryPoints Bass;
 LoaderState Loader;
 
+void CallMissingEntry() { plat::RuntimeError(kMissingEntryMessage); }
+
 namespace {
-
-[[noreturn]] void CallMissing() { plat::RuntimeError(kMissingEntryMessage); }
-
-// One stub per slot type: the slot keeps its exact signature, so a call
-// through it is well-formed whatever the library lacks.
-template <class F>
-struct Stub;
-template <class R, class... A>
-struct Stub<R (*)(A...)> {
-  static R Call(A...) { CallMissing(); }
-};
 
 template <class F>
 void FillSlot(int index, const char* name, F& slot) {
@@ -26,7 +17,7 @@ void FillSlot(int index, const char* name, F& slot) {
   const uint32_t bit = 1u << (index % 32);
   if (word & bit) return;
   void* found = Loader.Library ? plat::LibrarySymbol(Loader.Library, name) : nullptr;
-  slot = found ? reinterpret_cast<F>(found) : &Stub<F>::Call;
+  slot = found ? reinterpret_cast<F>(found) : &MissingEntry<F>::Call;
   word |= bit;
 }
 

@@ -15,9 +15,22 @@ constexpr int kEntryPointCount = 91;
 constexpr const char* kLibraryFileName = "bass.dll";
 constexpr const char* kMissingEntryMessage = "Attempt to call uninitialized function pointer";
 
+[[noreturn]] void CallMissingEntry();
+
+// One stub per slot type: the slot keeps its exact signature, so a call
+// through it is well-formed whatever the library lacks, and a call before
+// the library was loaded ends the program with the runtime error instead
+// of jumping through a null pointer.
+template <class F>
+struct MissingEntry;
+template <class R, class... A>
+struct MissingEntry<R (*)(A...)> {
+  static R Call(A...) { CallMissingEntry(); }
+};
+
 // One slot per entry point, named like the library's export.
 struct EntryPoints {
-#define VELKOR_BASS_SLOT(name, ret, params) ret(*name) params = nullptr;
+#define VELKOR_BASS_SLOT(name, ret, params) ret(*name) params = &MissingEntry<ret(*) params>::Call;
   VELKOR_BASS_ENTRY_POINTS(VELKOR_BASS_SLOT)
 #undef VELKOR_BASS_SLOT
 };

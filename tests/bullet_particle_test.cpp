@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <random>
@@ -11,11 +12,18 @@
 
 #include "frontend/resources.h"
 #include "frontend/sound.h"
+#include "frontend/startup.h"
 #include "platform/clock.h"
+#include "platform/gfx.h"
+#include "platform/headless.h"
 #include "play/bullet.h"
+#include "play/harness.h"
 #include "play/objectlist.h"
 #include "play/particle.h"
 #include "play/tavik.h"
+#include "support/play_support.h"
+#include "support/sandbox.h"
+#include "support/screenshots.h"
 #include "support/sound_log.h"
 
 namespace {
@@ -44,9 +52,8 @@ class EffectsTest : public ::testing::Test {
   static std::vector<std::shared_ptr<Bullet>> Bullets() {
     return play::Bullets.BulletList.Snapshot();
   }
-  static std::vector<std::shared_ptr<Particle>> Particles() {
-    return play::Particles.ParticleList.Snapshot();
-  }
+  static const std::vector<Particle>& Particles() { return play::Particles.ParticleList; }
+  static int ParticleCount() { return static_cast<int>(play::Particles.ParticleList.size()); }
   // A bullet placed exactly, flying at the angle.
   static std::shared_ptr<Bullet> BulletAt(float x, float y, float angle, int ghost = 0) {
     auto b = Bullet::Create(0, 0, 2, angle, ghost);
@@ -271,7 +278,7 @@ TEST_F(EffectsTest, LimitedTileSearchEqualsTheFullScan) {
 // ---------------------------------------------------------------- particles
 
 TEST_F(EffectsTest, BurstsAddTheirCounts) {
-  auto count = [] { return play::Particles.ParticleList.Count(); };
+  auto count = [] { return ParticleCount(); };
   play::SpawnDeathParticles(100, 100, 3);
   EXPECT_EQ(count(), 51);
   play::SpawnSparkleParticles(100, 100);
@@ -291,28 +298,28 @@ TEST_F(EffectsTest, BurstsDrawTheirRandomNumbersInTheFixedOrder) {
   plat::SeedRnd(1234);
   play::SpawnDeathParticles(-3.5f, 20.75f, 3);
   plat::SeedRnd(1234);
-  const auto death = Particles();
+  const std::vector<Particle> death = Particles();
   ASSERT_EQ(death.size(), 51u);
-  for (const auto& p : death) {
+  for (const Particle& p : death) {
     const int x = plat::Rand(-13, 6);  // trunc(-13.5), trunc(6.5)
     const int y = plat::Rand(10, 30);
     const float vx = static_cast<float>(plat::Rnd(-0.08, 0.08));
     const float vy = static_cast<float>(plat::Rnd(-0.08, 0.08));
-    ASSERT_EQ(p->x, static_cast<float>(x));
-    ASSERT_EQ(p->y, static_cast<float>(y));
-    ASSERT_EQ(p->vx, vx);
-    ASSERT_EQ(p->vy, vy);
-    EXPECT_EQ(p->red, fe::Res.BlockPaletteR[3]);
-    EXPECT_EQ(p->green, fe::Res.BlockPaletteG[3]);
-    EXPECT_EQ(p->blue, fe::Res.BlockPaletteB[3]);
-    EXPECT_EQ(p->life, 2000);
-    EXPECT_EQ(p->alpha, 0.5f);
-    EXPECT_EQ(p->alphaFade, 0.995f);
-    EXPECT_EQ(p->friction, 1.0f);
-    EXPECT_EQ(p->gravity, -0.0001f);
-    EXPECT_EQ(p->image, play::kParticleOrb);
-    EXPECT_EQ(p->scale, 1.0f);
-    EXPECT_EQ(p->scaleGrowth, 1.0f);
+    ASSERT_EQ(p.x, static_cast<float>(x));
+    ASSERT_EQ(p.y, static_cast<float>(y));
+    ASSERT_EQ(p.vx, vx);
+    ASSERT_EQ(p.vy, vy);
+    EXPECT_EQ(p.red, fe::Res.BlockPaletteR[3]);
+    EXPECT_EQ(p.green, fe::Res.BlockPaletteG[3]);
+    EXPECT_EQ(p.blue, fe::Res.BlockPaletteB[3]);
+    EXPECT_EQ(p.life, 2000);
+    EXPECT_EQ(p.alpha, 0.5f);
+    EXPECT_EQ(p.alphaFade, 0.995f);
+    EXPECT_EQ(p.friction, 1.0f);
+    EXPECT_EQ(p.gravity, -0.0001f);
+    EXPECT_EQ(p.image, play::kParticleOrb);
+    EXPECT_EQ(p.scale, 1.0f);
+    EXPECT_EQ(p.scaleGrowth, 1.0f);
   }
 
   // Sparkles draw a palette colour after the velocity, anew each time.
@@ -320,19 +327,19 @@ TEST_F(EffectsTest, BurstsDrawTheirRandomNumbersInTheFixedOrder) {
   plat::SeedRnd(99);
   play::SpawnSparkleParticles(200, 300);
   plat::SeedRnd(99);
-  for (const auto& p : Particles()) {
+  for (const Particle& p : Particles()) {
     const int x = plat::Rand(195, 205), y = plat::Rand(290, 310);
     const float vx = static_cast<float>(plat::Rnd(-0.02, 0.02));
     const float vy = static_cast<float>(plat::Rnd(-0.01, 0.03));
     const int c = plat::Rand(0, 19);
-    ASSERT_EQ(p->x, static_cast<float>(x));
-    ASSERT_EQ(p->y, static_cast<float>(y));
-    ASSERT_EQ(p->vx, vx);
-    ASSERT_EQ(p->vy, vy);
-    ASSERT_EQ(p->red, fe::Res.BlockPaletteR[c]);
-    ASSERT_EQ(p->green, fe::Res.BlockPaletteG[c]);
-    ASSERT_EQ(p->blue, fe::Res.BlockPaletteB[c]);
-    EXPECT_EQ(p->gravity, 0.0005f);
+    ASSERT_EQ(p.x, static_cast<float>(x));
+    ASSERT_EQ(p.y, static_cast<float>(y));
+    ASSERT_EQ(p.vx, vx);
+    ASSERT_EQ(p.vy, vy);
+    ASSERT_EQ(p.red, fe::Res.BlockPaletteR[c]);
+    ASSERT_EQ(p.green, fe::Res.BlockPaletteG[c]);
+    ASSERT_EQ(p.blue, fe::Res.BlockPaletteB[c]);
+    EXPECT_EQ(p.gravity, 0.0005f);
   }
 
   // Coins: stars in the coins' current tint, no colour draw.
@@ -341,18 +348,18 @@ TEST_F(EffectsTest, BurstsDrawTheirRandomNumbersInTheFixedOrder) {
   plat::SeedRnd(5);
   play::SpawnCoinParticles(50, 60);
   plat::SeedRnd(5);
-  for (const auto& p : Particles()) {
+  for (const Particle& p : Particles()) {
     const int x = plat::Rand(45, 55), y = plat::Rand(50, 70);
     const float vx = static_cast<float>(plat::Rnd(-0.03, 0.03));
     const float vy = static_cast<float>(plat::Rnd(-0.03, 0.03));
-    ASSERT_EQ(p->x, static_cast<float>(x));
-    ASSERT_EQ(p->y, static_cast<float>(y));
-    ASSERT_EQ(p->vx, vx);
-    ASSERT_EQ(p->vy, vy);
-    EXPECT_EQ(p->red, fe::Res.ColourCycleR[77]);
-    EXPECT_EQ(p->green, fe::Res.ColourCycleG[77]);
-    EXPECT_EQ(p->blue, fe::Res.ColourCycleB[77]);
-    EXPECT_EQ(p->image, play::kParticleStar);
+    ASSERT_EQ(p.x, static_cast<float>(x));
+    ASSERT_EQ(p.y, static_cast<float>(y));
+    ASSERT_EQ(p.vx, vx);
+    ASSERT_EQ(p.vy, vy);
+    EXPECT_EQ(p.red, fe::Res.ColourCycleR[77]);
+    EXPECT_EQ(p.green, fe::Res.ColourCycleG[77]);
+    EXPECT_EQ(p.blue, fe::Res.ColourCycleB[77]);
+    EXPECT_EQ(p.image, play::kParticleStar);
   }
 }
 
@@ -363,11 +370,11 @@ TEST_F(EffectsTest, TheExitOpeningIsAnEightByEightGridWithATintedCross) {
   const int after = plat::Rand(0, 1000000);
   plat::SeedRnd(8);
   EXPECT_EQ(after, plat::Rand(0, 1000000));  // no random draws
-  const auto grid = Particles();
+  const std::vector<Particle> grid = Particles();
   ASSERT_EQ(grid.size(), 64u);
   for (int i = 0; i < 8; ++i) {
     for (int j = 0; j < 8; ++j) {
-      const Particle& p = *grid[static_cast<size_t>(i * 8 + j)];
+      const Particle& p = grid[static_cast<size_t>(i * 8 + j)];
       EXPECT_EQ(p.x, 320.0f + 2 * i);
       EXPECT_EQ(p.y, 240.0f + 2 * j);
       EXPECT_FLOAT_EQ(p.vx, (i - 3) * 0.015f);
@@ -382,49 +389,61 @@ TEST_F(EffectsTest, TheExitOpeningIsAnEightByEightGridWithATintedCross) {
 }
 
 TEST_F(EffectsTest, ABurstParticleFadesOutAfter1240Steps) {
-  auto p = play::AddParticle(10, 10, 0, 0, 255, 255, 255, 2000, 0.5f, 0.995f, 1, 0, 0, 1, 1);
+  play::AddParticle(10, 10, 0, 0, 255, 255, 255, 2000, 0.5f, 0.995f, 1, 0, 0, 1, 1);
   for (int i = 0; i < 1240; ++i) play::UpdateParticles();
-  EXPECT_TRUE(play::Particles.ParticleList.Contains(p.get()));
-  EXPECT_LE(p->alpha, 0.001f);  // spent: goes at the next update
+  ASSERT_EQ(ParticleCount(), 1);
+  EXPECT_LE(Particles()[0].alpha, 0.001f);  // spent: goes at the next update
+  EXPECT_EQ(Particles()[0].life, 2000 - 1240);
   play::UpdateParticles();
-  EXPECT_FALSE(play::Particles.ParticleList.Contains(p.get()));
-  EXPECT_EQ(p->life, 2000 - 1241);
+  EXPECT_EQ(ParticleCount(), 0);
 }
 
-TEST_F(EffectsTest, SpentParticlesGoWhileTheListIsWalkedAfterOneLastMove) {
-  using play::AddParticle;
-  auto live1 = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
-  auto noLife = AddParticle(0, 0, 1, 0, 0, 0, 0, 0, 0.5f, 1, 1, 0, 0, 1, 1);
-  auto live2 = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
-  auto dim = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.001f, 1, 1, 0, 0, 1, 1);
-  auto nan = AddParticle(kNaN, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
-  auto live3 = AddParticle(0, 0, 1, 0, 0, 0, 0, 10, 0.5f, 1, 1, 0, 0, 1, 1);
-  auto shortLived = AddParticle(0, 0, 1, 0, 0, 0, 0, 3, 0.5f, 1, 1, 0, 0, 1, 1);
+// Particles tagged by their red value.
+void AddTagged(int tag, float x, int life, float alpha) {
+  play::AddParticle(x, 0, 1, 0, tag, 0, 0, life, alpha, 1, 1, 0, 0, 1, 1);
+}
+std::vector<int> Tags() {
+  std::vector<int> tags;
+  for (const Particle& p : play::Particles.ParticleList) tags.push_back(p.red);
+  return tags;
+}
+
+TEST_F(EffectsTest, SpentParticlesGoWhileTheListIsWalked) {
+  AddTagged(1, 0, 10, 0.5f);
+  AddTagged(2, 0, 0, 0.5f);      // no life left
+  AddTagged(3, 0, 10, 0.5f);
+  AddTagged(4, 0, 10, 0.001f);   // faded
+  AddTagged(5, kNaN, 10, 0.5f);  // lost: can never be seen again
+  AddTagged(6, 0, 10, 0.5f);
+  AddTagged(7, 0, 3, 0.5f);
+  AddTagged(8, kInf, 10, 0.5f);
   play::UpdateParticles();
-  EXPECT_EQ(Particles(), (std::vector<std::shared_ptr<Particle>>{live1, live2, live3, shortLived}));
-  EXPECT_EQ(noLife->x, 1);  // the last update still happened
-  EXPECT_EQ(noLife->life, -1);
-  EXPECT_EQ(dim->x, 1);
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 3, 6, 7}));
+  for (const Particle& p : Particles()) EXPECT_EQ(p.x, 1);  // every one moved once
   // Life runs out exactly: 3, 2, 1, 0, then gone at the next update.
   play::UpdateParticles();
   play::UpdateParticles();
-  EXPECT_TRUE(play::Particles.ParticleList.Contains(shortLived.get()));
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 3, 6, 7}));
+  EXPECT_EQ(Particles()[3].life, 0);
   play::UpdateParticles();
-  EXPECT_FALSE(play::Particles.ParticleList.Contains(shortLived.get()));
-  EXPECT_EQ(play::Particles.ParticleList.Count(), 3);
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 3, 6}));
+  play::ResetParticles();
+  EXPECT_TRUE(Particles().empty());
 }
 
 TEST_F(EffectsTest, GravityIsSubtractedAndFrictionActsOnlyAcross) {
-  auto riser = play::AddParticle(0, 0, 0.5f, 0.5f, 0, 0, 0, 100, 0.5f, 1, 0.5f, 0.1f, 0, 1, 1.5f);
-  auto sinker = play::AddParticle(0, 0, 0, 0, 0, 0, 0, 100, 0.5f, 1, 1, -0.1f, 0, 1, 1);
+  play::AddParticle(0, 0, 0.5f, 0.5f, 0, 0, 0, 100, 0.5f, 1, 0.5f, 0.1f, 0, 1, 1.5f);
+  play::AddParticle(0, 0, 0, 0, 0, 0, 0, 100, 0.5f, 1, 1, -0.1f, 0, 1, 1);
   play::UpdateParticles();
-  EXPECT_FLOAT_EQ(riser->x, 0.5f);
-  EXPECT_FLOAT_EQ(riser->vx, 0.25f);
-  EXPECT_FLOAT_EQ(riser->vy, 0.4f);  // no friction on vy, gravity lifts
-  EXPECT_FLOAT_EQ(riser->scale, 1.5f);
-  EXPECT_FLOAT_EQ(sinker->vy, 0.1f);
+  const Particle& riser = Particles()[0];
+  const Particle& sinker = Particles()[1];
+  EXPECT_FLOAT_EQ(riser.x, 0.5f);
+  EXPECT_FLOAT_EQ(riser.vx, 0.25f);
+  EXPECT_FLOAT_EQ(riser.vy, 0.4f);  // no friction on vy, gravity lifts
+  EXPECT_FLOAT_EQ(riser.scale, 1.5f);
+  EXPECT_FLOAT_EQ(sinker.vy, 0.1f);
   play::UpdateParticles();
-  EXPECT_FLOAT_EQ(sinker->y, 0.1f);
+  EXPECT_FLOAT_EQ(Particles()[1].y, 0.1f);
 }
 
 TEST_F(EffectsTest, BurstsAtUnusablePointsAddNothing) {
@@ -432,11 +451,146 @@ TEST_F(EffectsTest, BurstsAtUnusablePointsAddNothing) {
   play::SpawnSparkleParticles(100, kInf);
   play::SpawnCoinParticles(1e20f, 0);
   play::SpawnColourChangeParticles(0, -1e20f, 2);
-  EXPECT_TRUE(play::Particles.ParticleList.Empty());
+  EXPECT_TRUE(play::Particles.ParticleList.empty());
   // A damaged colour draws white rather than reading past the palette.
   play::SpawnDeathParticles(10, 10, 25);
   play::SpawnDeathParticles(10, 10, -1);
-  for (const auto& p : Particles()) EXPECT_EQ(p->red + p->green + p->blue, 3 * 255);
+  for (const Particle& p : Particles()) EXPECT_EQ(p.red + p.green + p.blue, 3 * 255);
+}
+
+// ------------------------------------------------- through the play loop
+
+TEST(BulletRunTest, AShotFliesToTheWallAndStopsThereWithTheHitSound) {
+  vtest::ResetAllState();
+  vtest::ResetPlayState();
+  plat::test::UseManualClock(100000, 0.0);
+  play::LevelData l = vtest::BlankLevel();
+  vtest::FillTiles(l, 0, 30, 49, 35, 0);
+  vtest::FillTiles(l, 30, 0, 30, 29, 0);  // a wall from x 480
+  vtest::PutObject(l, 10, 29, play::kObjStart);
+  vtest::PutObject(l, 2, 2, play::kObjExit);
+  std::vector<int> count;  // bullets after each run step
+  std::vector<int> hits;
+  vtest::SoundLog log;
+  play::PlayRunOptions o;
+  o.onStep = [&] {
+    for (int id : log.Take())
+      if (id == fe::kSfxGunHit) hits.push_back(play::Run.StepCounter);
+    if (play::Run.Player) count.push_back(play::Bullets.BulletList.Count());
+  };
+  play::RunPlayScript(l, vtest::Script("limit 300\n41 fire aim=700,472\n42 -\n"), o);
+  // Made in step 41 at 183 (15 px out of the muzzle at x 168) and moved in
+  // the same step; its box reaches the wall's edge at x 478 in step 188.
+  ASSERT_GE(count.size(), 200u);
+  EXPECT_EQ(count[39], 0);
+  EXPECT_EQ(count[40], 1);
+  EXPECT_EQ(count[186], 1);
+  EXPECT_EQ(count[187], 0);
+  EXPECT_EQ(hits, std::vector<int>{188});
+  vtest::ResetPlayState();
+  vtest::ResetAllState();
+}
+
+// Drawn runs, caught at the moment worth seeing.
+class EffectsScreenshotTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sandbox_ = std::make_unique<vtest::GameSandbox>(2);
+    vtest::ResetPlayState();
+    fe::StartUp();
+  }
+  void TearDown() override {
+    plat::test::SetFrameHook(nullptr);
+    vtest::ResetPlayState();
+    sandbox_.reset();
+  }
+
+  // Runs the script drawn and saves the frame drawn after `when` first
+  // holds (checked after every step); true when the picture was taken.
+  static bool Capture(const play::LevelData& l, const std::string& script,
+                      const std::function<bool()>& when, const std::string& name) {
+    bool wanted = false, taken = false;
+    play::PlayRunOptions o;
+    o.draw = true;
+    o.onStep = [&] { wanted = wanted || when(); };
+    plat::test::SetFrameHook([&](int64_t) {
+      if (wanted && !taken) taken = plat::SaveScreenshot(vtest::ShotPath(name));
+    });
+    o.onFrame = [&](int f) { return !taken && f < 3000; };
+    play::RunPlayScript(l, vtest::Script(script), o);
+    plat::test::SetFrameHook(nullptr);
+    return taken;
+  }
+
+  std::unique_ptr<vtest::GameSandbox> sandbox_;
+};
+
+TEST_F(EffectsScreenshotTest, ShotsInSlowMotion) {
+  play::LevelData l = vtest::BlankLevel();
+  vtest::FillTiles(l, 0, 30, 49, 35, 0);
+  vtest::FillTiles(l, 40, 10, 41, 29, 0);
+  vtest::PutObject(l, 10, 29, play::kObjStart);
+  vtest::PutObject(l, 2, 2, play::kObjExit);
+  // Firing toward the wall the whole time; slow motion from step 100.
+  EXPECT_TRUE(Capture(l, "limit 20000\n1 aim=700,380\n41 fire\n100 fire slow\n101 fire\n",
+                      [] {
+                        return play::Run.TimeRate < 0.5f &&
+                               play::Bullets.BulletList.Count() >= 3;
+                      },
+                      "bullet_shot"));
+}
+
+TEST_F(EffectsScreenshotTest, DeathBurst) {
+  play::LevelData l = vtest::BlankLevel();
+  vtest::FillTiles(l, 0, 30, 49, 35, 0);
+  vtest::FillTiles(l, 14, 26, 15, 29, 45);  // a zone of colour 5 kills
+  vtest::PutObject(l, 10, 29, play::kObjStart);
+  vtest::PutObject(l, 2, 2, play::kObjExit);
+  int deathStep = -1, steps = 0;
+  EXPECT_TRUE(Capture(l, "limit 20000\ndeaths 1\n1 right\n",
+                      [&] {
+                        ++steps;
+                        if (deathStep < 0 && play::Particles.ParticleList.size() >= 102)
+                          deathStep = steps;  // sparkle at spawn, then the death burst
+                        return deathStep > 0 && steps > deathStep + 120;
+                      },
+                      "death_burst"));
+}
+
+TEST_F(EffectsScreenshotTest, ParticleDrawingLeavesTheStateClean) {
+  plat::Cls();
+  plat::SetColor(10, 20, 30);
+  plat::SetAlpha(0.3f);
+  plat::SetScale(2, 2);
+  play::Particle bad;
+  bad.image = 9;
+  bad.alpha = 0.9f;
+  bad.red = 200;
+  bad.scale = 4;
+  bad.Draw();  // a kind outside 0..6: nothing drawn, nothing changed
+  int r, g, b;
+  plat::GetColor(r, g, b);
+  EXPECT_EQ(r + g + b, 60);
+  EXPECT_FLOAT_EQ(plat::GetAlpha(), 0.3f);
+  float sx, sy;
+  plat::GetScale(sx, sy);
+  EXPECT_EQ(sx, 2);
+
+  play::AddParticle(100, 100, 0, 0, 255, 0, 0, 100, 0.5f, 1, 1, 0, play::kParticleStar, 3, 1);
+  play::DrawParticles();
+  plat::GetColor(r, g, b);
+  EXPECT_EQ(r + g + b, 3 * 255);
+  EXPECT_EQ(plat::GetAlpha(), 1.0f);
+  EXPECT_EQ(plat::GetBlend(), plat::kAlphaBlend);
+  plat::GetScale(sx, sy);
+  EXPECT_EQ(sx, 1);
+  EXPECT_EQ(sy, 1);
+
+  Bullet::Create(200, 200, 5, 45, 1);
+  play::DrawBullets();
+  EXPECT_EQ(plat::GetRotation(), 0);
+  EXPECT_EQ(plat::GetAlpha(), 1.0f);
+  EXPECT_EQ(plat::GetBlend(), plat::kAlphaBlend);
 }
 
 }  // namespace

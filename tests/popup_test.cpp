@@ -339,17 +339,7 @@ TEST(PopupRunTest, FinishTypeANameGoOnAndFindItAllAfterARestart) {
   // Start the program body again in the same folder and quit from the menu.
   ResetEverything();
   plat::test::UseManualClock(200000);
-  plat::test::SetFrameHook([](int64_t frame) {
-    if (frame % 20 == 19) plat::test::KeyTap(27);
-  });
-  int code = -1000;
-  try {
-    fe::StartProgram();
-  } catch (const vtest::ProgramExit& e) {
-    code = e.code;
-  }
-  plat::test::SetFrameHook(nullptr);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(vtest::RunProgramToQuit(), 0);
   EXPECT_EQ(fe::Records.RecordNames[3][0], "Zoe!");
   EXPECT_EQ(fe::Records.RecordTimes[3][0], finishTime);
   EXPECT_EQ(fe::Records.LevelStatus[2], 2);

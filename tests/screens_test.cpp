@@ -124,7 +124,10 @@ int RunSplashCounting(Script& s, Samples* band) {
 TEST_F(ScreensTest, SplashFadesInShowsFadesOutAndEndsInTheMainMenu) {
   Script s;
   Samples band{{0, 0}, {20, 0}, {60, 0}, {150, 0}, {200, 0}, {225, 0}, {250, 0}, {300, 0}};
-  s.at[150] = [] { EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("splash"))); };
+  s.at[150] = [] {
+    EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("splash")));
+    EXPECT_EQ(RowBrightness(100), 0.0);  // the band above the logo is black
+  };
   const int flips = RunSplashCounting(s, &band);
   // 100 frames in, 2 s shown, 50 frames out, 1 s dark at 60 Hz.
   EXPECT_GE(flips, 325);
@@ -136,8 +139,6 @@ TEST_F(ScreensTest, SplashFadesInShowsFadesOutAndEndsInTheMainMenu) {
   EXPECT_NEAR(band[150], band[200], 8.0); // and held
   EXPECT_GT(band[225], band[250]);        // fading out
   EXPECT_EQ(band[300], 0.0);              // dark
-  // The bands outside the logo stay black throughout.
-  EXPECT_EQ(RowBrightness(100), 0.0);
 }
 
 TEST_F(ScreensTest, SpaceSkipsToTheFadeOutOnlyBeforeItStarts) {
@@ -423,11 +424,63 @@ TEST_F(ScreensTest, PreviewSkipsCellsWithFramesOutsideTheStrips) {
   EXPECT_EQ(plat::GetAlpha(), 1.0f);
 }
 
-TEST_F(ScreensTest, InstalledInTheDispatcherTable) {
-  EXPECT_EQ(fe::Screens().RunSplash, &fe::RunSplash);
-  EXPECT_EQ(fe::Screens().RunMainMenu, &fe::RunMainMenu);
-  EXPECT_EQ(fe::Screens().RunCredits, &fe::RunCredits);
-  EXPECT_EQ(fe::Screens().RunLevelSelect, &fe::RunLevelSelect);
+}  // namespace
+
+namespace {
+
+// Stands in for play: remembers the level and leaves it as play does.
+std::vector<int> g_played;
+void FakePlay(int level) {
+  g_played.push_back(level);
+  play::Run.LastPlayedLevel = level;
+  fe::SetGameState(fe::kStateLevelSelect, fe::KeepValue, fe::KeepValue);
+}
+
+TEST_F(ScreensTest, TheDispatcherRunsSplashMenuSelectAndPlayAndComesBackToThePlayedLevel) {
+  g_played.clear();
+  fe::Screens().PlayLevel = FakePlay;
+  fe::EnterStartState();
+  Script s;
+  s.limit = 1500;
+  s.at[10] = [] { pt::KeyTap(32); };         // skip the splash
+  int clicks = 0;
+  s.every = [&clicks](int64_t f) {
+    // In the main menu press the game button; in the level select click
+    // level 2, then after play leave with Escape and exit from the menu.
+    if (f % 10 != 0) return;
+    if (fe::Game.GameState == fe::kStateMainMenu && clicks == 0) {
+      Click(310, 210);
+    } else if (fe::Game.GameState == fe::kStateLevelSelect && clicks == 0) {
+      Click(14 + 34 * 1 + 5, 85);
+      clicks = 1;
+    } else if (fe::Game.GameState == fe::kStateLevelSelect && clicks == 1 && !g_played.empty()) {
+      EXPECT_EQ(fe::Selection(), 1);  // the level just played
+      EXPECT_EQ(fe::LevelSelect.PreviewLevel, 1);
+      pt::KeyTap(27);
+      clicks = 2;
+    } else if (fe::Game.GameState == fe::kStateMainMenu && clicks == 2) {
+      Click(310, 410);  // exit
+      clicks = 3;
+    }
+  };
+  s.Install();
+  fe::RunDispatcher();
+  EXPECT_EQ(fe::Game.QuitRequested, 99);
+  EXPECT_EQ(g_played, std::vector<int>{2});
+  EXPECT_EQ(fe::Records.LevelStatus[1], 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScreensTest, ClosingTheWindowEndsTheSplashWithTheQuitRequestStanding) {
+  // The start-up's close handler asks for quit.
+  Script s;
+  s.at[10] = [] { pt::RequestClose(); };
+  const int flips = RunSplashCounting(s, nullptr);
+  EXPECT_LE(flips, 13);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateQuit);
 }
 
 }  // namespace

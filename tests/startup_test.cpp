@@ -24,31 +24,11 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Every few frames taps Escape and Space and clicks where the main menu's
-// exit button is: Space skips the splash, Escape leads every screen back
-// towards the main menu, and the exit button there ends the run.
-int RunProgramWithEscapes(int everyFrames) {
-  plat::test::SetFrameHook([everyFrames](int64_t frame) {
-    if (frame % everyFrames != everyFrames - 1) return;
-    plat::test::KeyTap(27);
-    plat::test::KeyTap(32);
-    plat::test::MouseMove(310, 410);
-    plat::test::MousePress(1);
-    plat::test::MouseRelease(1);
-  });
-  try {
-    fe::StartProgram();
-  } catch (const vtest::ProgramExit& e) {
-    return e.code;
-  }
-  return -1000;
-}
-
 class ProgramBodyTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(ProgramBodyTest, StartsUpRunsTheDispatcherAndQuitsThroughTheSavePath) {
   vtest::GameSandbox sandbox(GetParam());
-  EXPECT_EQ(RunProgramWithEscapes(20), 0);
+  EXPECT_EQ(vtest::RunProgramToQuit(), 0);
   EXPECT_EQ(fe::Game.QuitRequested, 99);
   EXPECT_TRUE(plat::GraphicsOpen());
   EXPECT_EQ(plat::WindowTitle(), "Velkor");

@@ -39,9 +39,12 @@ GEOM=$(xdotool getwindowgeometry "$WID" | grep Geometry)
 echo "window: $GEOM"
 echo "$GEOM" | grep -q '800x600' || { echo "window is not 800x600"; exit 1; }
 
-# The frame is drawn: the window is not one flat colour.
-xwd -silent -id "$WID" -out "$WORK/shot.xwd"
-COLOURS=$(python3 - "$WORK/shot.xwd" <<'PY'
+# The frame is drawn: the window is not one flat colour. The splash fades
+# in, and a loaded machine starts slowly, so look for up to 20 seconds.
+COLOURS=0
+for _ in $(seq 40); do
+  xwd -silent -id "$WID" -out "$WORK/shot.xwd"
+  COLOURS=$(python3 - "$WORK/shot.xwd" <<'PY'
 import struct, sys
 d = open(sys.argv[1], 'rb').read()
 hsize = struct.unpack('>I', d[0:4])[0]
@@ -50,6 +53,9 @@ px = d[hsize + ncolors * 12:]
 print(len(set(px[i:i+4] for i in range(0, min(len(px), 800*600*4), 4*97))))
 PY
 )
+  [ "$COLOURS" -gt 8 ] && break
+  sleep 0.5
+done
 echo "distinct colours sampled: $COLOURS"
 [ "$COLOURS" -gt 8 ] || { echo "the frame looks empty"; exit 1; }
 [ -n "${VELKOR_SHOT:-}" ] && cp "$WORK/shot.xwd" "$VELKOR_SHOT"

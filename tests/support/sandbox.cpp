@@ -83,6 +83,25 @@ GameSandbox::~GameSandbox() {
   if (!std::getenv("VELKOR_KEEP_SANDBOX")) RemoveTree(dir_);
 }
 
+int RunProgramToQuit(int everyFrames) {
+  plat::test::SetFrameHook([everyFrames](int64_t frame) {
+    if (frame % everyFrames != everyFrames - 1) return;
+    plat::test::KeyTap(27);
+    plat::test::KeyTap(32);
+    plat::test::MouseMove(310, 410);
+    plat::test::MousePress(1);
+    plat::test::MouseRelease(1);
+  });
+  int code = -1000;
+  try {
+    fe::StartProgram();
+  } catch (const ProgramExit& e) {
+    code = e.code;
+  }
+  plat::test::SetFrameHook(nullptr);
+  return code;
+}
+
 void GameSandbox::WriteConfig(int driver) {
   const int32_t values[9] = {1000, 1000, 87, 83, 65, 68, 32, 0, driver};
   std::ofstream out(Path("Data/config.dat"), std::ios::binary);

@@ -28,6 +28,12 @@ class GameSandbox {
   std::string oldCwd_;
 };
 
+// Runs the program body (StartProgram) with a frame hook that, every few
+// frames, taps Escape and Space and clicks the main menu's exit button:
+// Space skips the splash, Escape leads every screen back towards the main
+// menu, and the exit button ends the run. Returns the exit code.
+int RunProgramToQuit(int everyFrames = 20);
+
 // Resets every subsystem's program-wide state and the platform's test state.
 void ResetAllState();
 

@@ -1,0 +1,125 @@
+// Simulation speed with the rope, the gun and particle bursts busy all the
+// time, as a multiple of real time (480 steps per second).
+//
+// The figure swings from a ceiling while firing at walls, lets go, runs
+// into a killing zone and starts again: every life throws and releases the
+// rope several times, fills the air with bullets and ends in a death burst
+// and a spawn sparkle, so the particle list stays full.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/clock.h"
+#include "play/bullet.h"
+#include "play/harness.h"
+#include "play/particle.h"
+#include "play/tavik.h"
+
+namespace {
+
+play::LevelData SwingLevel() {
+  play::LevelData l;
+  l.AllowMovement = l.AllowShooting = l.AllowRope = 1;
+  for (int x = 0; x < play::kLevelW; ++x) {
+    for (int y = 0; y < play::kLevelH; ++y) {
+      l.EdgeFrameGrid[x][y] = 0;
+      l.CornerFrameGrid[x][y] = 15;
+    }
+    for (int y = 31; y < play::kLevelH; ++y) l.TileGrid[x][y] = 0;  // floor
+    l.TileGrid[x][4] = (x % 7 == 3) ? 61 : 60;  // ceiling with no-rope gaps
+  }
+  for (int y = 8; y < 26; ++y) l.TileGrid[2][y] = l.TileGrid[47][y] = 60;  // walls to shoot at
+  for (int x = 12; x < 40; x += 9) l.TileGrid[x][12] = 20 + x % 20;       // changers in the air
+  for (int y = 27; y < 31; ++y) l.TileGrid[44][y] = 45;                   // the killing zone
+  for (int x = 6; x < 40; x += 3) l.ObjectGrid[x][30] = play::kObjCoin;
+  l.ObjectGrid[5][30] = play::kObjStart;
+  l.ObjectGrid[1][1] = play::kObjExit;  // out of reach
+  return l;
+}
+
+// A floor of changers in alternating colours: running over it changes the
+// figure's colour every 64 steps, each change a burst of 51 particles.
+play::LevelData ChangerFloorLevel() {
+  play::LevelData l = SwingLevel();
+  for (int x = 0; x < play::kLevelW; ++x) l.TileGrid[x][31] = 20 + (x % 2) * 7;
+  for (int x = 0; x < play::kLevelW; ++x) l.ObjectGrid[x][30] = 0;
+  l.ObjectGrid[5][30] = play::kObjStart;
+  return l;
+}
+
+// Back and forth over the changers for the whole run, firing, with a rope
+// throw at each turn.
+std::string ChangerScript() {
+  std::string text = "limit 480000\ndeaths 1000000\n";
+  for (int step = 1, n = 0; step < 480000; step += 2400, ++n) {
+    const char* way = n % 2 ? "left fire aim=10,300" : "right fire aim=790,300";
+    text += std::to_string(step) + " " + way + " rope\n";
+    text += std::to_string(step + 300) + " " + way + "\n";
+  }
+  return text;
+}
+
+// One life: throw, swing and fire for a while, re-throw, then run right
+// into the zone.
+const char* kScript =
+    "limit 480000\ndeaths 1000000\n"
+    "1    rope fire aim=300,40\n"
+    "1500 right rope fire aim=790,200\n"
+    "2500 fire aim=10,150\n"
+    "2550 rope fire aim=500,40\n"
+    "4000 left rope fire aim=10,300\n"
+    "5000 right jump fire aim=790,300\n";
+
+struct Load {
+  long long steps = 0, ropeSteps = 0, bullets = 0, particles = 0;
+  size_t particleMax = 0;
+};
+
+// Runs the script twice from the same seed: once counting the load, once
+// clean for the time. Prints both.
+void Measure(const char* name, const play::LevelData& level, const char* text) {
+  play::PlayScript script;
+  std::string error;
+  if (!play::ParsePlayScript(text, script, error)) {
+    std::fprintf(stderr, "script: %s\n", error.c_str());
+    std::exit(1);
+  }
+  Load load;
+  play::PlayRunOptions o;
+  o.onStep = [&] {
+    ++load.steps;
+    if (play::Run.Player && play::Run.Player->ropeState != play::kRopeIdle) ++load.ropeSteps;
+    load.bullets += play::Bullets.BulletList.Count();
+    const size_t n = play::Particles.ParticleList.size();
+    load.particles += static_cast<long long>(n);
+    if (n > load.particleMax) load.particleMax = n;
+  };
+  plat::SeedRnd(1);
+  play::RunPlayScript(level, script, o);
+  plat::SeedRnd(1);
+  const auto t0 = std::chrono::steady_clock::now();
+  const play::PlayRunResult r = play::RunPlayScript(level, script);
+  const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double perSecond = r.runSteps / s;
+  const double steps = static_cast<double>(load.steps);
+  std::printf("%s: %s\n", name, play::DescribeRun(r).c_str());
+  std::printf("%s: rope out %.0f%% of steps, %.1f bullets and %.0f particles on average"
+              " (%zu at most)\n",
+              name, 100.0 * static_cast<double>(load.ropeSteps) / steps,
+              static_cast<double>(load.bullets) / steps,
+              static_cast<double>(load.particles) / steps, load.particleMax);
+  std::printf("%s: %d steps (%d with the figure) in %.3f s = %.0f steps/s = %.0fx real time"
+              " (goal >= 2000x)\n",
+              name, r.totalSteps, r.runSteps, s, perSecond, perSecond / 480.0);
+}
+
+}  // namespace
+
+int main() {
+  if (!std::getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+  Measure("swing", SwingLevel(), kScript);
+  Measure("changers", ChangerFloorLevel(), ChangerScript().c_str());
+  return 0;
+}
