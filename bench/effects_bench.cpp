@@ -39,7 +39,8 @@ play::LevelData SwingLevel() {
 }
 
 // A floor of changers in alternating colours: running over it changes the
-// figure's colour every 64 steps, each change a burst of 51 particles.
+// figure's colour every 64 steps, each change a burst of 51 particles that
+// lives about 1240 steps, so some 1000 particles are always alive.
 play::LevelData ChangerFloorLevel() {
   play::LevelData l = SwingLevel();
   for (int x = 0; x < play::kLevelW; ++x) l.TileGrid[x][31] = 20 + (x % 2) * 7;
@@ -78,7 +79,7 @@ struct Load {
 
 // Runs the script twice from the same seed: once counting the load, once
 // clean for the time. Prints both.
-void Measure(const char* name, const play::LevelData& level, const char* text) {
+void Measure(const char* name, const play::LevelData& level, const char* text, const char* goal) {
   play::PlayScript script;
   std::string error;
   if (!play::ParsePlayScript(text, script, error)) {
@@ -109,9 +110,8 @@ void Measure(const char* name, const play::LevelData& level, const char* text) {
               name, 100.0 * static_cast<double>(load.ropeSteps) / steps,
               static_cast<double>(load.bullets) / steps,
               static_cast<double>(load.particles) / steps, load.particleMax);
-  std::printf("%s: %d steps (%d with the figure) in %.3f s = %.0f steps/s = %.0fx real time"
-              " (goal >= 2000x)\n",
-              name, r.totalSteps, r.runSteps, s, perSecond, perSecond / 480.0);
+  std::printf("%s: %d steps (%d with the figure) in %.3f s = %.0f steps/s = %.0fx real time (%s)\n",
+              name, r.totalSteps, r.runSteps, s, perSecond, perSecond / 480.0, goal);
 }
 
 }  // namespace
@@ -119,7 +119,8 @@ void Measure(const char* name, const play::LevelData& level, const char* text) {
 int main() {
   if (!std::getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "offscreen", 1);
   if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
-  Measure("swing", SwingLevel(), kScript);
-  Measure("changers", ChangerFloorLevel(), ChangerScript().c_str());
+  Measure("swing", SwingLevel(), kScript, "goal >= 2000x");
+  Measure("changers", ChangerFloorLevel(), ChangerScript().c_str(),
+          "particle flood, for reference");
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "platform/gfx.h"
 #include "play/cellscan.h"
 #include "play/input.h"
+#include "play/palette.h"
 #include "play/tavik.h"
 
 namespace play {
@@ -20,9 +21,6 @@ constexpr float kMuzzleDistance = 15.0f;
 constexpr float kBulletSpeed = 2.0f;
 constexpr float kBulletHalfSize = 2.0f;
 constexpr float kGhostBulletAlpha = 0.25f;
-
-// Blocks, changers and neutral blocks stop a bullet; zones do not.
-bool StopsBullets(int code) { return (code >= 0 && code <= 39) || code == 60; }
 
 // Off the screen area; a non-finite position could never come back and
 // would never meet a tile, so it counts as off screen too.
@@ -54,18 +52,15 @@ void Bullet::Update() {
   if (BulletLost(x, y)) Remove();
   const int t = FindTileAtBox(x - kBulletHalfSize, y - kBulletHalfSize, x + kBulletHalfSize,
                               y + kBulletHalfSize);
-  if (StopsBullets(t)) {
+  if (IsSolidTile(t)) {
     if (!ghost) fe::PlaySoundEffect(fe::kSfxGunHit);
     Remove();
   }
 }
 
 void Bullet::Draw() const {
-  if (colour >= 0 && colour <= 19)
-    plat::SetColor(fe::Res.BlockPaletteR[colour], fe::Res.BlockPaletteG[colour],
-                   fe::Res.BlockPaletteB[colour]);
-  else
-    plat::SetColor(255, 255, 255);  // a damaged colour shows white
+  const Rgb c = PaletteRgb(colour);
+  plat::SetColor(c.r, c.g, c.b);
   plat::SetRotation(360 - angle);
   const float alpha = ghost ? kGhostBulletAlpha : 1.0f;
   plat::SetAlpha(alpha);

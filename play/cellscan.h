@@ -1,8 +1,8 @@
 // Visits the level cells that a box meets, in the level's scan order
 // (columns 0..49 outer, rows 0..35 inner), looking only at the columns and
-// rows the box can reach. The result equals a full scan of all 1800 cells
+// rows the box reaches. The result equals a full scan of all 1800 cells
 // with the inclusive overlap test, because every cell outside the range is
-// one the test would reject anyway.
+// one the test would reject anyway (and BoxesOverlap still decides inside).
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -12,13 +12,20 @@
 
 namespace play {
 
+// Blocks, changers and neutral blocks: what holds the rope hook and stops
+// bullets. Zones and no-rope zones do neither.
+inline bool IsSolidTile(int code) {
+  return (code >= kTileBlockFirst && code < kTileZoneFirst) || code == kTileNeutral;
+}
+
 namespace detail {
-// First and last index (inclusive, clamped to 0..count-1) of the cells along
-// one axis that [lo, hi] can meet; with slack on each side, since BoxesOverlap
-// decides.
+// First and last index (inclusive, clamped to 0..count-1) of the cells
+// along one axis that [lo, hi] meets, edges touching: cell k spans
+// [16k, 16k+16], so k runs from ceil(lo/16) - 1 to floor(hi/16). Dividing
+// by 16 is exact in floating point, so the bounds are exact.
 inline bool CellRange(float lo, float hi, int count, int& first, int& last) {
-  const float fFirst = std::floor(lo / TileSize) - 2.0f;
-  const float fLast = std::floor(hi / TileSize) + 1.0f;
+  const float fFirst = std::ceil(lo / TileSize) - 1.0f;
+  const float fLast = std::floor(hi / TileSize);
   if (fLast < 0.0f || fFirst > static_cast<float>(count - 1)) return false;
   first = fFirst < 0.0f ? 0 : static_cast<int>(fFirst);
   last = fLast > static_cast<float>(count - 1) ? count - 1 : static_cast<int>(fLast);

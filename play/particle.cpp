@@ -7,6 +7,7 @@
 #include "frontend/resources.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
+#include "play/palette.h"
 #include "play/tavik.h"
 
 namespace play {
@@ -20,16 +21,6 @@ constexpr int kBurstLife = 2000;
 constexpr float kBurstAlpha = 0.5f;
 constexpr float kBurstFade = 0.995f;
 constexpr float kSpentAlpha = 0.001f;
-
-struct Rgb {
-  int r = 255, g = 255, b = 255;
-};
-
-Rgb PaletteRgb(int colour) {
-  if (colour < 0 || colour > 19) return {};  // a damaged colour shows white
-  return {fe::Res.BlockPaletteR[colour], fe::Res.BlockPaletteG[colour],
-          fe::Res.BlockPaletteB[colour]};
-}
 
 Rgb CoinCycleRgb() {
   const int i = Run.CoinCycleIndex & 255;

@@ -9,6 +9,7 @@
 #include "frontend/resources.h"
 #include "frontend/sound.h"
 #include "platform/gfx.h"
+#include "play/palette.h"
 #include "play/tavik.h"
 
 namespace play {
@@ -26,16 +27,6 @@ float ClampSpeed(float v) { return std::clamp(v, -kRopeMaxSpeed, kRopeMaxSpeed);
 bool HookOutsideWindow(float hx, float hy) {
   if (!std::isfinite(hx) || !std::isfinite(hy)) return true;
   return hx < 0 || hx > plat::kScreenW || hy < 0 || hy > plat::kScreenH;
-}
-
-void PaletteColour(int colour, int& r, int& g, int& b) {
-  if (colour < 0 || colour > 19) {  // a damaged colour shows white
-    r = g = b = 255;
-    return;
-  }
-  r = fe::Res.BlockPaletteR[colour];
-  g = fe::Res.BlockPaletteG[colour];
-  b = fe::Res.BlockPaletteB[colour];
 }
 
 }  // namespace
@@ -134,11 +125,11 @@ void Tavik::PullHookBack(float speed) {
 
 void Tavik::DrawRope() {
   if (ropeState < kRopeFlying || ropeState > kRopeRetracting) return;
-  int r, g, b;
-  PaletteColour(colour, r, g, b);
-  plat::SetColor((r + 255) / 2, (g + 255) / 2, (b + 255) / 2);
+  const Rgb c = PaletteRgb(colour);
+  // The line in the colour lightened half-way to white, the hook in it.
+  plat::SetColor((c.r + 255) / 2, (c.g + 255) / 2, (c.b + 255) / 2);
   plat::DrawLine(x, y - 10, hookX, hookY);
-  plat::SetColor(r, g, b);
+  plat::SetColor(c.r, c.g, c.b);
   plat::DrawImage(fe::Res.ImgRopeHook, hookX, hookY);
   plat::SetColor(255, 255, 255);
 }

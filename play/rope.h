@@ -20,8 +20,8 @@ enum HookContact { kHookMissed = 0, kHookSticks = 1, kHookThrownBack = 2 };
 
 // Blocks, changers and neutral blocks hold the hook; no-rope zones throw it back.
 inline int HookContactOf(int code) {
-  if ((code >= 0 && code <= 39) || code == 60) return kHookSticks;
-  if (code == 61) return kHookThrownBack;
+  if (IsSolidTile(code)) return kHookSticks;
+  if (code == kTileNoRope) return kHookThrownBack;
   return kHookMissed;
 }
 

@@ -292,22 +292,6 @@ void Step(Tavik& t) {
   t.Update();
 }
 
-TEST_F(RopeTest, HangingStillTheFigureSettlesAbout57AndAHalfPixelsBelowTheHook) {
-  BuildCeiling();
-  Tavik t = Hanging(400, 130, 400);
-  float lowest = 0;
-  for (int i = 0; i < 40000; ++i) {
-    Step(t);
-    lowest = std::max(lowest, t.y);
-    ASSERT_EQ(t.ropeState, play::kRopeAttached);
-  }
-  EXPECT_NEAR(t.y - t.hookY, 57.5, 0.5);
-  EXPECT_NEAR(t.vy, 0, 1e-4);
-  EXPECT_NEAR(t.x, 400, 1e-3);
-  EXPECT_GT(lowest - t.hookY, 57.5);  // it swung past the rest point first
-  EXPECT_TRUE(sounds.Ids().empty());
-}
-
 TEST_F(RopeTest, TheSpringAloneNeverGivesMoreThan0Point6InEitherAxis) {
   Tavik t = Hanging(400, 590, -50000);
   t.hookY = -5000;  // a stretch far beyond anything in play
@@ -371,18 +355,9 @@ TEST_F(RopeTest, SwingInputPushesWithinTenPixelsOfTheHookAndBelowASpeedOf0Point3
   Step(fastRef);
   EXPECT_EQ(fast.vx, fastRef.vx);
 
-  // Held for a while, the figure swings out to the right of the hook.
+  // Released: the figure hangs for that one last step, then is let go.
   Tavik swing = Hanging(400, 150, 400);
-  swing.inRight = 1;
-  float maxX = 0;
-  for (int i = 0; i < 3000; ++i) {
-    Step(swing);
-    maxX = std::max(maxX, swing.x);
-  }
-  EXPECT_GT(maxX, 410);
-  EXPECT_EQ(swing.ropeState, play::kRopeAttached);
-
-  // Release: the figure hangs for that one last step, then is let go.
+  Step(swing);
   swing.inRope = 0;
   Step(swing);
   EXPECT_EQ(swing.ropeState, play::kRopeRetracting);
@@ -565,14 +540,6 @@ TEST_F(RopeRunTest, ANoRopeCeilingThrowsTheHookBackAgainAndAgain) {
   ASSERT_GE(heard.size(), 4u);
   EXPECT_EQ(std::vector<int>(heard.begin(), heard.begin() + 4),
             (std::vector<int>{kOut, kIn, kOut, kIn}));
-}
-
-TEST_F(RopeRunTest, ALevelWithoutTheRopeNeverThrowsIt) {
-  play::LevelData l = CeilingLevel();
-  l.AllowRope = 0;
-  Play(l, "limit 600\n1 rope aim=168,20\n");
-  for (const Sample& s : samples) ASSERT_EQ(s.ropeState, play::kRopeIdle);
-  EXPECT_TRUE(RopeSounds().empty());
 }
 
 // A drawn run, caught mid-swing.

@@ -53,13 +53,13 @@ uint64_t StateKey(const SimState& s) {
   uint64_t h = s.coinsTaken;
   h = Mix(h, std::lround(f.x / 2));
   h = Mix(h, std::lround(f.y / 2));
-  h = Mix(h, std::lround(f.vx * 40));
-  h = Mix(h, std::lround(f.vy * 40));
+  h = Mix(h, std::lround(f.vx * 25));
+  h = Mix(h, std::lround(f.vy * 25));
   h = Mix(h, f.colour);
   h = Mix(h, f.ropeState);
   if (f.ropeState != 0) {
-    h = Mix(h, std::lround(f.hookX / 4));
-    h = Mix(h, std::lround(f.hookY / 4));
+    h = Mix(h, std::lround(f.hookX / 12));
+    h = Mix(h, std::lround(f.hookY / 12));
   }
   const int sinceShot = s.step - f.lastShotStep;
   h = Mix(h, sinceShot > 40 ? 5 : sinceShot / 10);
