@@ -49,8 +49,8 @@ ReplayEvent ReadEvent(Reader& r) {
     *f = r.Float();
   e.aimX = r.Int();
   e.aimY = r.Int();
-  for (int32_t* c : {&e.changedLeft, &e.changedRight, &e.changedJump, &e.changedFire,
-                     &e.changedRope})
+  for (int32_t* c :
+       {&e.changedLeft, &e.changedRight, &e.changedJump, &e.changedFire, &e.changedRope})
     *c = r.Int();
   return e;
 }

@@ -2,6 +2,8 @@
 // written, damaged files, the ghost following a recorded run through the real
 // play loop, the replay button mid-run, input locked by the pause popup, and
 // deleting a pack's replays.
+#include "play/replay.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +21,6 @@
 #include "play/bullet.h"
 #include "play/harness.h"
 #include "play/popup.h"
-#include "play/replay.h"
 #include "play/tavik.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
@@ -46,8 +47,8 @@ State StateOf(const play::Tavik& t) {
   return {t.x, t.y, t.vx, t.vy, t.hookX, t.hookY, t.hookVX, t.hookVY, t.ropeState, t.colour};
 }
 std::ostream& operator<<(std::ostream& o, const State& s) {
-  return o << "(" << s.x << "," << s.y << " v " << s.vx << "," << s.vy << " hook " << s.hookX
-           << "," << s.hookY << " rope " << s.ropeState << " colour " << s.colour << ")";
+  return o << "(" << s.x << "," << s.y << " v " << s.vx << "," << s.vy << " hook " << s.hookX << ","
+           << s.hookY << " rope " << s.ropeState << " colour " << s.colour << ")";
 }
 
 int32_t IntAt(const std::vector<uint8_t>& b, size_t off) {
@@ -196,9 +197,9 @@ TEST_F(ReplayTest, DamagedFilesCountAsNoReplay) {
       {},
       play::EncodeReplay(0, {Event(1, 72, 480)}),
       play::EncodeReplay(-5, {Event(1, 72, 480)}),
-      withFloat(4 + 4, std::nanf("")),                  // x of event 0
-      withFloat(4 + 64 + 32, INFINITY),                 // hookVY of event 1
-      withFloat(4 + 64 + 16, -INFINITY),                // vy of event 1
+      withFloat(4 + 4, std::nanf("")),    // x of event 0
+      withFloat(4 + 64 + 32, INFINITY),   // hookVY of event 1
+      withFloat(4 + 64 + 16, -INFINITY),  // vy of event 1
   };
   for (size_t i = 0; i < damaged.size(); ++i) {
     SCOPED_TRACE(i);
@@ -329,8 +330,8 @@ TEST_F(ReplayTest, TheGhostRetracesTheRecordedRunAndIsDroppedAtTheExit) {
     SCOPED_TRACE(k);
     ReplayEvent got = d.events[k], want = expected[k];
     EXPECT_EQ(got.step, want.step);
-    EXPECT_EQ(std::vector<int>({got.changedLeft, got.changedRight, got.changedJump,
-                                got.changedFire, got.changedRope}),
+    EXPECT_EQ(std::vector<int>({got.changedLeft, got.changedRight, got.changedJump, got.changedFire,
+                                got.changedRope}),
               std::vector<int>({want.changedLeft, want.changedRight, want.changedJump,
                                 want.changedFire, want.changedRope}));
   }
@@ -356,8 +357,8 @@ TEST_F(ReplayTest, TheGhostRetracesTheRecordedRunAndIsDroppedAtTheExit) {
   // Dropped where the recorded figure's box met the exit cell's corner.
   const State& at = recorded.at(dropped);
   const float ex = 44 * 16, ey = 29 * 16;
-  EXPECT_TRUE(play::BoxesOverlap(at.x - 6, at.y - 16, at.x + 6, at.y + 1, ex - 8, ey - 8, ex + 8,
-                                 ey + 8));
+  EXPECT_TRUE(
+      play::BoxesOverlap(at.x - 6, at.y - 16, at.x + 6, at.y + 1, ex - 8, ey - 8, ex + 8, ey + 8));
 }
 
 // ---------------------------------------------------------------- faults
@@ -382,7 +383,8 @@ TEST_F(ReplayTest, TheReplayButtonMidRunDiscardsTheRunAndRestartsOnce) {
       return;
     }
     // A restart once the countdown is under way sends it back to its start.
-    if (lastCountdown > play::kCountdownWaitPopup && play::Run.CountdownState == play::kCountdownWaitPopup)
+    if (lastCountdown > play::kCountdownWaitPopup &&
+        play::Run.CountdownState == play::kCountdownWaitPopup)
       ++lateRestarts;
     lastCountdown = play::Run.CountdownState;
     if (phase == 1 && play::Run.Player) {
@@ -415,7 +417,8 @@ TEST_F(ReplayTest, APauseWithAKeyHeldRecordsTheReleaseAndThePressOnly) {
   Play(FloorLevel(), "limit 2000\n1 right\n400 right esc\n1400 right esc\n1401 right\n", [&] {
     if (!play::Run.Player) return;
     if (play::Input.GameInputLocked) lockedSteps.push_back(play::Run.StepCounter);
-    if (Replay.Recording) events.assign(Replay.ReplayRecordList.begin(), Replay.ReplayRecordList.end());
+    if (Replay.Recording)
+      events.assign(Replay.ReplayRecordList.begin(), Replay.ReplayRecordList.end());
   });
   ASSERT_GT(lockedSteps.size(), 900u);
   std::vector<int> changes;
@@ -434,7 +437,8 @@ TEST_F(ReplayTest, APauseWithAKeyHeldRecordsTheReleaseAndThePressOnly) {
 
 TEST_F(ReplayTest, DeletingThePacksReplaysTakesOnlyNamesEndingInPlay) {
   const std::string dir = "data/packs/playrun/replays/";
-  for (const char* name : {"3.doyplay", "12.doyplay", "notes.txt", "7.DOYPLAY", "x.doyPlay", "play"})
+  for (const char* name :
+       {"3.doyplay", "12.doyplay", "notes.txt", "7.DOYPLAY", "x.doyPlay", "play"})
     ASSERT_TRUE(plat::SaveFileSafely(dir + name, {1, 2, 3}, false)) << name;
   ASSERT_TRUE(plat::CreateDir(dir + "sub.doyplay"));
   play::DeletePackReplays();

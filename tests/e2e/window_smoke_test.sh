@@ -19,11 +19,16 @@ printf '%s' 1000 1000 87 83 65 68 32 0 1 | python3 -c '
 import struct,sys
 open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,0,1))' "$WORK/Data/config.dat"
 
-DISP=:$((100 + RANDOM % 800))
-Xvfb "$DISP" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Let Xvfb pick a free display: several test runs may share the machine.
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 XPID=$!
-export DISPLAY=$DISP SDL_AUDIODRIVER=dummy
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+DISP=""
+for _ in $(seq 100); do
+  read -r -t 0.1 DISP <&3 && break
+done
+[ -n "$DISP" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=:$DISP SDL_AUDIODRIVER=dummy
 
 "$WORK/velkor" >"$WORK/out.log" 2>&1 &
 GPID=$!

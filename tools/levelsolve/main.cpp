@@ -72,6 +72,7 @@ int Solve(int argc, char** argv) {
     if (a == "--seg") opt.segmentSteps = std::atoi(argv[i + 1]);
     if (a == "--nodes") opt.maxNodes = std::atoi(argv[i + 1]);
     if (a == "--angles") opt.aimAngles = std::atoi(argv[i + 1]);
+    if (a == "--cost") opt.stepCost = static_cast<float>(std::atof(argv[i + 1]));
   }
   play::LevelData data;
   if (!LoadDoy(argv[3], data)) return 2;
@@ -84,6 +85,7 @@ int Solve(int argc, char** argv) {
   std::string error;
   if (!solve::SolveRoute(level, route, opt, plan, error)) {
     std::fprintf(stderr, "no route: %s\n", error.c_str());
+    std::ofstream(std::string(argv[4]) + ".partial") << solve::PlanToScript(plan);
     return 1;
   }
   const std::string text = solve::PlanToScript(plan);
@@ -112,6 +114,27 @@ int CheckScript(int argc, char** argv) {
   return r.finished && r.deaths == 0 ? 0 : 1;
 }
 
+// Plays a script through the search's light step, to compare with "check".
+int SimScript(int argc, char** argv) {
+  play::LevelData data;
+  play::PlayScript script;
+  std::string error;
+  if (argc < 4 || !LoadDoy(argv[2], data) || !play::LoadPlayScript(argv[3], script, error)) return 2;
+  solve::SimLevel level;
+  solve::LoadSimLevel(data, level);
+  solve::SimState s = solve::StartState(level);
+  for (size_t k = 0; k < script.lines.size(); ++k) {
+    const play::ScriptLine& l = script.lines[k];
+    solve::Held h{l.left, l.right, l.jump, l.fire, l.rope, l.setAim, l.aimX, l.aimY};
+    const int until = k + 1 < script.lines.size() ? script.lines[k + 1].step : script.limit;
+    const bool alive = solve::RunSteps(level, s, h, until - l.step);
+    std::printf("step %d x=%.1f y=%.1f vx=%.3f vy=%.3f %s\n", s.step, s.fig.x, s.fig.y, s.fig.vx,
+                s.fig.vy, alive ? "" : "dead");
+    if (!alive || s.finished) break;
+  }
+  return 0;
+}
+
 int Shot(int argc, char** argv) {
   play::LevelData data;
   if (argc < 4 || !LoadDoy(argv[2], data)) return 2;
@@ -137,6 +160,7 @@ int main(int argc, char** argv) {
   const std::string cmd = argc > 1 ? argv[1] : "";
   if (cmd == "solve") return Solve(argc, argv);
   if (cmd == "check") return CheckScript(argc, argv);
+  if (cmd == "sim") return SimScript(argc, argv);
   if (cmd == "shot") return Shot(argc, argv);
   if (cmd == "sheet") return Sheet(argc, argv);
   std::fprintf(stderr, "usage: velkor_levelsolve solve|check|sheet ... (see main.cpp)\n");

@@ -157,7 +157,8 @@ bool SolveRoute(const SimLevel& level, const std::vector<Target>& route,
   std::unordered_set<uint64_t> seen;
   open.push({0, 0});
   const int total = static_cast<int>(route.size());
-  int bestTarget = 0;
+  int bestTarget = 0, bestNode = 0;
+  float bestScore = 1e30f;
   while (!open.empty() && static_cast<int>(nodes.size()) < opt.maxNodes) {
     const int cur = open.top().node;
     open.pop();
@@ -186,8 +187,13 @@ bool SolveRoute(const SimLevel& level, const std::vector<Target>& route,
       const float score = (total - t) * 2000.0f + Distance(level, s, route[t]) +
                           opt.stepCost * s.step;
       open.push({score, id});
+      if (score < bestScore) bestScore = score, bestNode = id;
     }
   }
+  // The best partial route, to look at where it got stuck.
+  std::vector<Segment> tail;
+  for (int n = bestNode; nodes[n].n.parent >= 0; n = nodes[n].n.parent) tail.push_back(nodes[n].n.seg);
+  plan.insert(plan.end(), tail.rbegin(), tail.rend());
   error = "stuck before target " + std::to_string(bestTarget + 1) + " of " +
           std::to_string(total) + " after " + std::to_string(nodes.size()) + " nodes";
   return false;

@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""Drives the game's window from the splash to a finished built-in level 1
+and back out through the main menu's exit button, with real X input from
+xdotool.
+
+The game's speed is tied to its frame rate, and under Xvfb on a busy machine
+that rate is anywhere between 15 and 60 frames a second. So the driver does
+not time anything by the wall clock that the game counts in frames: it counts
+the game's frames itself, one DAMAGE event per presented frame of the window,
+and sends each scripted key change when its step's frame has come (8 steps a
+frame).
+
+usage: road_drive.py WINDOW SCRIPT FINISH_STEP NAME SHOT_DIR
+"""
+import ctypes
+import ctypes.util
+import os
+import select
+import subprocess
+import sys
+import time
+
+STEPS_PER_FRAME = 8
+# The default key bindings the test's settings file keeps: left A, right D,
+# jump W, down S.
+KEYS = {"left": "a", "right": "d", "jump": "w", "down": "s"}
+
+# Screen points (button images are 200x32 at their top-left corners, the
+# popup's exit button 80x32, level cells 32x32).
+MENU_GAME = (400, 216)
+MENU_EXIT = (400, 416)
+CELL_LEVEL1 = (31, 97)
+POPUP_EXIT = (500, 416)
+
+
+class Fail(Exception):
+    pass
+
+
+class DamageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("drawable", ctypes.c_ulong),
+                ("damage", ctypes.c_ulong), ("level", ctypes.c_int), ("more", ctypes.c_int),
+                ("timestamp", ctypes.c_ulong), ("x", ctypes.c_short), ("y", ctypes.c_short),
+                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("pad", ctypes.c_long * 24)]
+
+
+class Frames:
+    """Counts the frames the game presents in its window."""
+
+    def __init__(self, window):
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        dmg_name = ctypes.util.find_library("Xdamage") or "libXdamage.so.1"
+        dmg = ctypes.cdll.LoadLibrary(dmg_name)
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        for f in ("XPending", "XConnectionNumber", "XFlush"):
+            getattr(x11, f).argtypes = [ctypes.c_void_p]
+        x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        dmg.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                              ctypes.POINTER(ctypes.c_int)]
+        dmg.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+        dmg.XDamageCreate.restype = ctypes.c_ulong
+        self.x11 = x11
+        self.dpy = x11.XOpenDisplay(None)
+        if not self.dpy:
+            raise Fail("cannot open the display")
+        base, err = ctypes.c_int(), ctypes.c_int()
+        if not dmg.XDamageQueryExtension(self.dpy, ctypes.byref(base), ctypes.byref(err)):
+            raise Fail("the X server has no DAMAGE extension")
+        self.notify = base.value  # XDamageNotify is event 0 of the extension
+        # Raw rectangles: one event per drawing request; the game presents a
+        # whole frame with one request, so each full-window event is a frame.
+        dmg.XDamageCreate(self.dpy, window, 0)
+        x11.XFlush(self.dpy)
+        self.fd = x11.XConnectionNumber(self.dpy)
+        self.count = 0
+        self.event = DamageEvent()
+
+    def pump(self, timeout):
+        """Takes the events that are there, waiting up to timeout for one."""
+        if not self.x11.XPending(self.dpy):
+            select.select([self.fd], [], [], timeout)
+        while self.x11.XPending(self.dpy):
+            self.x11.XNextEvent(self.dpy, ctypes.byref(self.event))
+            e = self.event
+            if e.type == self.notify and e.width >= 800 and e.height >= 600:
+                self.count += 1
+
+    def wait_until(self, frame, what, min_seconds=0.0, max_seconds=60.0):
+        start = time.monotonic()
+        while self.count < frame or time.monotonic() - start < min_seconds:
+            if time.monotonic() - start > max_seconds:
+                raise Fail(f"{what}: the game drew {self.count} frames, waited for {frame}"
+                           f" ({max_seconds:.0f} s)")
+            self.pump(0.05)
+
+    def wait(self, frames, what, min_seconds=0.0, max_seconds=60.0):
+        self.wait_until(self.count + frames, what, min_seconds, max_seconds)
+
+
+def xdo(*args):
+    r = subprocess.run(["xdotool", *args], capture_output=True, text=True)
+    if r.returncode != 0:
+        raise Fail(f"xdotool {' '.join(args)}: {r.stderr.strip()}")
+
+
+class Driver:
+    def __init__(self, window, shot_dir):
+        self.window = window
+        self.shot_dir = shot_dir
+        self.frames = Frames(window)
+        self.shots = 0
+        self.held = set()
+
+    def shot(self, name):
+        self.shots += 1
+        path = os.path.join(self.shot_dir, f"{self.shots:02d}-{name}.xwd")
+        subprocess.run(["xwd", "-silent", "-id", str(self.window), "-out", path],
+                       capture_output=True)
+        print(f"[frame {self.frames.count}] {name}", flush=True)
+
+    def point(self, xy):
+        # Two moves, a frame apart: the screens react to a pointer that moved
+        # during a frame.
+        xdo("mousemove", "--window", str(self.window), str(xy[0] - 1), str(xy[1] - 1))
+        self.frames.wait(2, "pointer move")
+        xdo("mousemove", "--window", str(self.window), str(xy[0]), str(xy[1]))
+        self.frames.wait(3, "pointer move")
+
+    def click(self, xy, what, settle=True):
+        self.point(xy)
+        xdo("click", "1")
+        if settle:
+            self.frames.wait(2, what)
+
+    def hold(self, keys):
+        """Moves the held keys to exactly this set in one xdotool call."""
+        args = []
+        for k in sorted(self.held - keys):
+            args += ["keyup", KEYS[k]]
+        for k in sorted(keys - self.held):
+            args += ["keydown", KEYS[k]]
+        if args:
+            xdo(*args)
+        self.held = set(keys)
+
+
+def parse_script(path):
+    """(step, held keys) per line of a harness script; the taps the driver
+    cannot play in real time are refused."""
+    events = []
+    for n, raw in enumerate(open(path), 1):
+        line = raw.split("#", 1)[0].split()
+        if not line or line[0] in ("limit", "deaths"):
+            continue
+        step, words = int(line[0]), line[1:]
+        keys = set()
+        for w in words:
+            if w in KEYS:
+                keys.add(w)
+            elif w != "-":
+                raise Fail(f"{path}:{n}: '{w}' cannot be played by the road test")
+        events.append((step, keys))
+    if not events:
+        raise Fail(f"{path}: no input lines")
+    return events
+
+
+def play_level(d, events, finish_step):
+    """Sends each line's keys from the frame that holds its step. The first
+    line is the anchor: the figure stands still until it, so starting it a
+    little after go only shifts the run."""
+    first_step = events[0][0]
+    anchor = d.frames.count
+    for step, keys in events:
+        d.frames.wait_until(anchor + (step - first_step) // STEPS_PER_FRAME, f"step {step}",
+                            max_seconds=120)
+        d.hold(keys)
+    d.frames.wait_until(anchor + (finish_step - first_step) // STEPS_PER_FRAME + 10,
+                        "the finish", max_seconds=120)
+    # A key still held would keep typing into the name field.
+    d.hold(set())
+
+
+def main():
+    window, script, finish_step, name, shot_dir = sys.argv[1:6]
+    window = int(window, 0)
+    events = parse_script(script)
+    d = Driver(window, shot_dir)
+    try:
+        # Keyboard focus follows the pointer when no window manager runs.
+        xdo("mousemove", "--window", str(window), "400", "300")
+        d.frames.wait(10, "the splash")
+        d.shot("splash")
+        xdo("key", "space")
+        # The splash fades out (50 frames) and stays dark for a second.
+        d.frames.wait(60, "the splash fade-out", min_seconds=1.5)
+        d.frames.wait(20, "the main menu")
+        d.shot("main-menu")
+        d.click(MENU_GAME, "the game button")
+        d.frames.wait(30, "the level select")
+        d.shot("level-select")
+        d.click(CELL_LEVEL1, "the level 1 cell")
+        # The level-start popup fades in over 50 frames.
+        d.frames.wait(60, "the level-start popup")
+        d.shot("level-start")
+        xdo("key", "Escape")
+        # Fade-out (50 frames), then the ready and go banners (1 s each).
+        d.frames.wait(60, "the popup fade-out")
+        d.frames.wait(10, "the countdown", min_seconds=2.8)
+        d.shot("go")
+        play_level(d, events, int(finish_step))
+        d.shot("finish")
+        # The new-record popup fades in over 50 frames, then focuses the field.
+        d.frames.wait(70, "the new-record popup", min_seconds=0.3)
+        d.shot("new-record")
+        xdo("type", "--delay", "40", name)
+        d.frames.wait(len(name) + 5, "typing the name")
+        xdo("key", "Return")
+        d.frames.wait(10, "the name entry")
+        d.shot("name-entered")
+        d.click(POPUP_EXIT, "the popup's exit button")
+        d.frames.wait(30, "the level select after play")
+        d.shot("back-in-level-select")
+        xdo("key", "Escape")
+        d.frames.wait(30, "the main menu after play")
+        d.shot("main-menu-again")
+        d.click(MENU_EXIT, "the exit button", settle=False)
+    except Fail as e:
+        d.shot("failure")
+        print(f"road: {e}", file=sys.stderr)
+        return 1
+    print(f"road: {d.frames.count} frames driven", flush=True)
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except Fail as e:
+        print(f"road: {e}", file=sys.stderr)
+        sys.exit(1)
