@@ -7,7 +7,7 @@ PKGS=(
   libsdl2-dev libpng-dev zlib1g-dev libminizip-dev libopenmpt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dev libgl1-mesa-dri
-  xvfb xdotool xauth x11-utils x11-apps imagemagick
+  xvfb xdotool xauth x11-utils x11-apps imagemagick libxdamage1
   python3 unzip zip openmpt123
   clang libclang-rt-14-dev
 )

@@ -7,7 +7,8 @@ bash scripts/install-deps.sh
 BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD"
-export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+# Tests set the headless SDL drivers themselves (tests/support/headless_env.cc);
+# the e2e scripts use a real X server under Xvfb.
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
 
 # The replay loader's fuzz target, for a bounded time under ASan/UBSan.

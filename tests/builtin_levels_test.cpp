@@ -7,12 +7,22 @@
 
 #include "assets/builtin_levels.h"
 #include "editor/autotile.h"
+#include "frontend/startup.h"
+#include "platform/gfx.h"
 #include "play/harness.h"
 #include "play/levelfile.h"
+#include "play/tavik.h"
+#include "support/play_support.h"
+#include "support/sandbox.h"
+#include "support/screenshots.h"
 
 namespace {
 
 constexpr int kPlayableLevels = 50;
+
+std::string SolutionPath(int n) {
+  return std::string(VELKOR_SOURCE_DIR) + "/assets/levels/" + std::to_string(n) + ".solution";
+}
 
 bool FindBuiltin(int n, play::LevelData& out) {
   const std::string name = std::to_string(n) + ".doy";
@@ -56,11 +66,9 @@ TEST_P(BuiltinLevel, IsValidAndItsSolutionFinishesIt) {
   EXPECT_EQ(CountObjects(level, 2), 1) << "exits";
   EXPECT_GE(CountObjects(level, 3), 1) << "coins";
 
-  const std::string path =
-      std::string(VELKOR_SOURCE_DIR) + "/assets/levels/" + std::to_string(n) + ".solution";
   play::PlayScript script;
   std::string error;
-  ASSERT_TRUE(play::LoadPlayScript(path, script, error)) << error;
+  ASSERT_TRUE(play::LoadPlayScript(SolutionPath(n), script, error)) << error;
   script.deaths = 0;
   play::PlayRunOptions options;
   options.level = n;
@@ -71,5 +79,34 @@ TEST_P(BuiltinLevel, IsValidAndItsSolutionFinishesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Campaign, BuiltinLevel, ::testing::Range(0, kPlayableLevels + 1));
+
+// One level of each row drawn in play, halfway through its solution, for
+// looking at; the drawn run must end as the headless one does.
+TEST(BuiltinLevelShots, OneLevelOfEachRowDrawnMidRun) {
+  vtest::GameSandbox sandbox(2);
+  fe::StartUp();
+  ASSERT_TRUE(plat::GraphicsOpen());
+  for (int n : {8, 15, 26, 33, 43}) {
+    vtest::ResetPlayState();
+    play::LevelData level;
+    ASSERT_TRUE(FindBuiltin(n, level));
+    play::PlayScript script;
+    std::string error;
+    ASSERT_TRUE(play::LoadPlayScript(SolutionPath(n), script, error)) << error;
+    const int shotStep = script.lines.empty() ? 1 : script.lines.back().step / 2;
+    bool shot = false;
+    play::PlayRunOptions o;
+    o.draw = true;
+    o.level = n;
+    o.onFrame = [&](int) {
+      if (!shot && play::Run.Player && play::Run.StepCounter >= shotStep)
+        shot = plat::SaveScreenshot(vtest::ShotPath("campaign_" + std::to_string(n)));
+      return true;
+    };
+    const play::PlayRunResult r = play::RunPlayScript(level, script, o);
+    EXPECT_TRUE(shot) << n;
+    EXPECT_TRUE(r.finished) << n << ": " << play::DescribeRun(r);
+  }
+}
 
 }  // namespace

@@ -196,8 +196,8 @@ def main():
         d.shot("splash")
         xdo("key", "space")
         # The splash fades out (50 frames) and stays dark for a second.
-        d.frames.wait(60, "the splash fade-out", min_seconds=1.5)
-        d.frames.wait(20, "the main menu")
+        d.frames.wait(55, "the splash fade-out")
+        d.frames.wait(20, "the main menu", min_seconds=1.3)
         d.shot("main-menu")
         d.click(MENU_GAME, "the game button")
         d.frames.wait(30, "the level select")

@@ -3,7 +3,8 @@
 # from xdotool: splash, main menu, level select, built-in level 1 played to
 # the exit from road_level1.txt, a name typed into the new-record popup, back
 # out through the level select and the main menu's exit button. Then the
-# record must stand in "scores.dat" and level 2 must be open in "status.dat".
+# record must stand in "scores.dat", level 2 must be open in "status.dat" and
+# the run's replay must be written.
 # Exit 77 (skipped) when the X tools are not installed.
 set -uo pipefail
 GAME_DIR=$(cd "$1" && pwd)
@@ -128,6 +129,13 @@ if status[0] != 2:
     print("  expected level 1 completed (2)"); ok = False
 if status[1] < 1:
     print("  expected level 2 open"); ok = False
+try:
+    replay = len(open(base + "/replays/1.doyplay", "rb").read())
+except OSError:
+    replay = 0
+print(f"replays/1.doyplay: {replay} bytes")
+if replay == 0:
+    print("  expected the run's replay"); ok = False
 sys.exit(0 if ok else 1)
 PY
 # VELKOR_ROAD_KEEP=1 keeps the screenshots of a passing run too.

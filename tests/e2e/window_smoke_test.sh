@@ -28,7 +28,7 @@ for _ in $(seq 100); do
   read -r -t 0.1 DISP <&3 && break
 done
 [ -n "$DISP" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$DISP SDL_AUDIODRIVER=dummy
+export DISPLAY=:$DISP SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 
 "$WORK/velkor" >"$WORK/out.log" 2>&1 &
 GPID=$!
