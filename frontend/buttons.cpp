@@ -225,6 +225,7 @@ void Button::DrawAll() {
     plat::DrawImage(b.image, b.x, b.y, 0);
   }
   plat::SetAlpha(1.0f);
+  plat::SetColor(255, 255, 255);
 }
 
 void Button::Draw() {
@@ -237,6 +238,8 @@ void Button::Draw() {
     CycleColour(r, g, b);
   SetHoverColour(r, g, b, hover == 1);
   plat::DrawImage(image, x, y, 0);
+  plat::SetAlpha(1.0f);
+  plat::SetColor(255, 255, 255);
 }
 
 void Button::ShowGroup(int group) {

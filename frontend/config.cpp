@@ -152,6 +152,7 @@ void DrawRecords() {
     Res.SmallFont->Draw(520, 490 + 16 * i, Records.ShownRecordNames[i], -1);
     Res.SmallFont->Draw(540, 490 + 16 * i, Records.ShownRecordTimeTexts[i], 0);
   }
+  plat::SetColor(255, 255, 255);
 }
 
 void UnlockLevels() {

@@ -227,6 +227,14 @@ int R(uint32_t p) { return p & 0xFF; }
 int G(uint32_t p) { return (p >> 8) & 0xFF; }
 int B(uint32_t p) { return (p >> 16) & 0xFF; }
 
+// What every drawing routine leaves for the next one: white at alpha 1.
+void ExpectWhiteAtFullAlpha() {
+  int r, g, b;
+  plat::GetColor(r, g, b);
+  EXPECT_EQ(r + g + b, 3 * 255);
+  EXPECT_EQ(plat::GetAlpha(), 1.0f);
+}
+
 class ButtonDrawTest : public ButtonsTest {
  protected:
   void SetUp() override {
@@ -253,7 +261,7 @@ TEST_F(ButtonDrawTest, MenuColoursHoverTintAndDimmedSettings) {
   fe::Settings.FullScreen = 0;
   fe::Game.CurrentPack = "base";
   Button::DrawAll();
-  EXPECT_EQ(plat::GetAlpha(), 1.0f);
+  ExpectWhiteAtFullAlpha();
   const uint32_t p = PixelAt(14, 14), h = PixelAt(34, 14), f = PixelAt(54, 14),
                  u = PixelAt(74, 14);
   EXPECT_EQ(R(p), 255);
@@ -275,7 +283,12 @@ TEST_F(ButtonDrawTest, PlayButtonsTakeThePopupAlphaAndTheLevelColour) {
   fe::Game.GameState = 5;
   play::Input.AnimCounter = 12;  // palette colour 12: blue 263 shows as 255
   play::Popup.PopupAlpha = 1.0f;
+  play::Popup.PopupAlpha = 0.5f;
   b->visible = 1;
+  b->Draw();
+  ExpectWhiteAtFullAlpha();
+  plat::Cls();
+  play::Popup.PopupAlpha = 1.0f;
   b->Draw();
   const uint32_t p = PixelAt(14, 14);
   EXPECT_EQ(R(p), 1);

@@ -95,3 +95,61 @@ TEST_P(PlayDrawTest, LevelInPlayUnderBothDrivers) {
 INSTANTIATE_TEST_SUITE_P(BothDrivers, PlayDrawTest, ::testing::Values(1, 2));
 
 }  // namespace
+
+namespace {
+
+// Every kind of cell with a spread of edge and corner frames (some outside
+// their strips), markers and coins: the picture grabbed at level start must
+// draw exactly what the cells draw one by one.
+play::LevelData EveryKindOfCell() {
+  play::LevelData l = vtest::BlankLevel();
+  const int codes[] = {0, 5, 12, 19, 20, 33, 39, 40, 47, 59, 60, 61};
+  int k = 0;
+  for (int i = 0; i < play::kLevelW; ++i)
+    for (int j = 4; j < play::kLevelH; j += 3) {
+      if ((i + j) % 4 == 0) continue;
+      l.TileGrid[i][j] = codes[(i * 7 + j) % 12];
+      l.EdgeFrameGrid[i][j] = (k * 5) % 34 - 1;     // -1..32: strips hold 0..31
+      l.CornerFrameGrid[i][j] = (k * 3) % 18 - 1;   // -1..16: strip holds 0..15
+      ++k;
+    }
+  vtest::PutObject(l, 3, 2, play::kObjStart);
+  vtest::PutObject(l, 45, 2, play::kObjExit);
+  vtest::PutObject(l, 20, 2, play::kObjCoin);
+  return l;
+}
+
+}  // namespace
+
+TEST_P(PlayDrawTest, TheLevelPictureDrawsWhatTheCellsDraw) {
+  vtest::GameSandbox sandbox(GetParam());
+  fe::StartUp();
+  ASSERT_TRUE(plat::GraphicsOpen());
+  vtest::ResetPlayState();
+  static_cast<play::LevelData&>(play::Level) = EveryKindOfCell();
+  play::SetupLevelObjects(0);
+
+  auto frame = [] {
+    plat::SetClsColor(0, 0, 0);
+    plat::Cls();
+    plat::SetAlpha(1);
+    plat::SetColor(255, 255, 255);
+    play::DrawGame();
+    return plat::ReadTargetPixels();
+  };
+  play::DropLevelPicture();
+  const std::vector<uint32_t> cellByCell = frame();
+  plat::SetClsColor(90, 20, 200);  // whatever the clear colour, the same picture
+  play::CacheLevelPicture();
+  const std::vector<uint32_t> cached = frame();
+  play::DropLevelPicture();
+  const std::string outDir = std::string(VELKOR_BINARY_DIR) + "/screens";
+  fs::create_directories(outDir);
+  EXPECT_TRUE(plat::SaveScreenshot(outDir + "/cells_" + std::to_string(GetParam()) + ".png"));
+
+  ASSERT_EQ(cellByCell.size(), cached.size());
+  int differing = 0;
+  for (size_t i = 0; i < cached.size(); ++i)
+    if ((cached[i] & 0xFFFFFF) != (cellByCell[i] & 0xFFFFFF)) ++differing;
+  EXPECT_EQ(differing, 0);
+}

@@ -10,6 +10,9 @@
 
 #include "frontend/config.h"
 #include "frontend/gamestate.h"
+#include "frontend/resources.h"
+#include "frontend/startup.h"
+#include "platform/gfx.h"
 #include "platform/files.h"
 #include "support/sandbox.h"
 
@@ -388,3 +391,52 @@ TEST(RecordRulesTest, RowBonusNeedsTheWholeRowCompleted) {
 }
 
 }  // namespace
+
+// The records table under a level select: place 0 in palette colour 5 down
+// to place 4 in colour 1, names ending at x 520, times from x 540; white
+// is left for whatever is drawn next.
+TEST(RecordDrawTest, PlacesTakeTheirPaletteColoursAndLeaveWhite) {
+  vtest::GameSandbox sandbox(2);
+  vtest::ResetAllState();
+  fe::StartUp();
+  ASSERT_TRUE(plat::GraphicsOpen());
+  for (int i = 0; i < 5; ++i) {
+    fe::Records.ShownRecordNames[i] = "mmmm";
+    fe::Records.ShownRecordTimeTexts[i] = "0.00:000";
+  }
+  plat::SetClsColor(0, 0, 0);
+  plat::Cls();
+  plat::SetAlpha(1);
+  fe::DrawRecords();
+  int r, g, b;
+  plat::GetColor(r, g, b);
+  EXPECT_EQ(r + g + b, 3 * 255);
+
+  const std::vector<uint32_t> px = plat::ReadTargetPixels();
+  // The brightest pixel of a box: the glyphs are white pictures tinted by
+  // the colour in force.
+  auto brightest = [&](int x0, int y0, int x1, int y1) {
+    uint32_t best = 0;
+    int bestSum = -1;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const uint32_t p = px[y * 800 + x];
+        const int sum = (p & 255) + ((p >> 8) & 255) + ((p >> 16) & 255);
+        if (sum > bestSum) bestSum = sum, best = p;
+      }
+    return best;
+  };
+  for (int place : {0, 4}) {
+    const int c = 5 - place;
+    const int y = 490 + 16 * place;
+    const uint32_t name = brightest(480, y, 520, y + 16);
+    const uint32_t time = brightest(540, y, 620, y + 16);
+    for (uint32_t p : {name, time}) {
+      EXPECT_NEAR(int(p & 255), std::min(fe::Res.BlockPaletteR[c], 255), 2) << place;
+      EXPECT_NEAR(int((p >> 8) & 255), std::min(fe::Res.BlockPaletteG[c], 255), 2) << place;
+      EXPECT_NEAR(int((p >> 16) & 255), std::min(fe::Res.BlockPaletteB[c], 255), 2) << place;
+    }
+    // Nothing of the name reaches past its right end at x 520.
+    EXPECT_EQ(brightest(521, y, 539, y + 16) & 0xFFFFFF, 0u) << place;
+  }
+}

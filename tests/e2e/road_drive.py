@@ -10,12 +10,13 @@ the game's frames itself, one DAMAGE event per presented frame of the window,
 and sends each scripted key change when its step's frame has come (8 steps a
 frame).
 
-usage: road_drive.py WINDOW SCRIPT FINISH_STEP NAME SHOT_DIR
+usage: road_drive.py WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR
 """
 import ctypes
 import ctypes.util
 import os
 import select
+import signal
 import subprocess
 import sys
 import time
@@ -168,16 +169,35 @@ def parse_script(path):
     return events
 
 
-def play_level(d, events, finish_step):
+def play_level(d, game_pid, events, finish_step):
     """Sends each line's keys from the frame that holds its step. The first
     line is the anchor: the figure stands still until it, so starting it a
-    little after go only shifts the run."""
+    little after go only shifts the run.
+
+    Starting xdotool can take longer than several frames on a busy machine,
+    so the game is held (SIGSTOP) from the moment its frame has come until
+    the keys are in the X server, and then let go: the keys reach it at most
+    a frame or two after their step whatever the load."""
     first_step = events[0][0]
-    anchor = d.frames.count
+    anchor = None
+    late = []
     for step, keys in events:
-        d.frames.wait_until(anchor + (step - first_step) // STEPS_PER_FRAME, f"step {step}",
-                            max_seconds=120)
-        d.hold(keys)
+        if anchor is not None:
+            target = anchor + (step - first_step) // STEPS_PER_FRAME
+            d.frames.wait_until(target, f"step {step}", max_seconds=120)
+        try:
+            os.kill(game_pid, signal.SIGSTOP)
+        except ProcessLookupError:
+            raise Fail(f"step {step}: the game has ended")
+        try:
+            d.frames.pump(0.02)  # a frame already on its way to the server
+            if anchor is None:
+                anchor = target = d.frames.count
+            late.append(d.frames.count - target)
+            d.hold(keys)
+        finally:
+            os.kill(game_pid, signal.SIGCONT)
+    print(f"keys sent this many frames after their step's frame: {late}", flush=True)
     d.frames.wait_until(anchor + (finish_step - first_step) // STEPS_PER_FRAME + 10,
                         "the finish", max_seconds=120)
     # A key still held would keep typing into the name field.
@@ -185,8 +205,8 @@ def play_level(d, events, finish_step):
 
 
 def main():
-    window, script, finish_step, name, shot_dir = sys.argv[1:6]
-    window = int(window, 0)
+    window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
+    window, game_pid = int(window, 0), int(game_pid)
     events = parse_script(script)
     d = Driver(window, shot_dir)
     try:
@@ -211,7 +231,7 @@ def main():
         d.frames.wait(60, "the popup fade-out")
         d.frames.wait(10, "the countdown", min_seconds=2.8)
         d.shot("go")
-        play_level(d, events, int(finish_step))
+        play_level(d, game_pid, events, int(finish_step))
         d.shot("finish")
         # The new-record popup fades in over 50 frames, then focuses the field.
         d.frames.wait(70, "the new-record popup", min_seconds=0.3)

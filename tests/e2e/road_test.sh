@@ -34,7 +34,8 @@ FINISH_STEP=$(echo "$CHECK" | sed -n 's/^finished step=\([0-9]*\).*/\1/p')
 WORK=$(mktemp -d /tmp/velkor-road-XXXXXX)
 XPID=""; GPID=""
 cleanup() {
-  [ -n "$GPID" ] && kill "$GPID" 2>/dev/null
+  # The driver holds the game with SIGSTOP around its key presses.
+  [ -n "$GPID" ] && kill -CONT "$GPID" 2>/dev/null && kill "$GPID" 2>/dev/null
   [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
   rm -rf "$WORK"
 }
@@ -79,7 +80,7 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/nu
 XPID=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 [ -s "$WORK/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$WORK/display") SDL_AUDIODRIVER=dummy
+export DISPLAY=:$(head -1 "$WORK/display") SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 xdpyinfo >/dev/null 2>&1 || fail "cannot reach Xvfb on $DISPLAY"
 
 START=$(date +%s)
@@ -93,7 +94,7 @@ for _ in $(seq 100); do
 done
 [ -n "$WID" ] || fail "no window"
 
-timeout 240 python3 "$HERE/road_drive.py" "$WID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
+timeout 240 python3 "$HERE/road_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
   fail "the drive did not get through"
 
 # The main menu's exit button ends the game through the save path.
