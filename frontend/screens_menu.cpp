@@ -100,7 +100,7 @@ const CreditLine kCredits[] = {
     {220, 200, "Aro Lindqvist - the http sender"},
     {220, 220, "Mei Sorensen - the zip module"},
     {200, 260, "Made with..."},
-    {220, 300, "Kate and C++ - code"},
+    {220, 300, "Kate and C plus plus - code"},
     {220, 320, "Our own image generator - graphics"},
     {220, 340, "Our own sound generator - effects"},
     {220, 360, "Our own tracker - music"},

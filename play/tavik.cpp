@@ -258,8 +258,11 @@ void Tavik::Update() {
     const float a = GetAngleBetween(x, y - 8, aimX, aimY);
     Bullet::Create(x, y - 8, colour, a, ghost);
     if (!IsGhost()) fe::PlaySoundEffect(fe::kSfxGunShot);
-    vx -= static_cast<float>(SinDeg(a) / 16);
-    vy -= static_cast<float>(CosDeg(a) / 16);
+    // Formed in double like every other use of the degree helpers and
+    // rounded once on storing; rounding the push first moves the figure
+    // differently by a bit now and then.
+    vx = static_cast<float>(vx - SinDeg(a) / 16);
+    vy = static_cast<float>(vy - CosDeg(a) / 16);
   }
   firing = inFire;
 }

@@ -153,3 +153,141 @@ TEST_P(PlayDrawTest, TheLevelPictureDrawsWhatTheCellsDraw) {
     if ((cached[i] & 0xFFFFFF) != (cellByCell[i] & 0xFFFFFF)) ++differing;
   EXPECT_EQ(differing, 0);
 }
+
+namespace {
+
+// A strip of `frames` plain white 16x16 frames, loaded the way the game
+// loads its block strips.
+plat::ImagePtr WhiteStrip(const std::string& dir, const std::string& name, int frames,
+                          uint32_t pixel = 0xFFFFFFFFu) {
+  const std::string path = dir + "/" + name;
+  EXPECT_TRUE(plat::SavePNG(path, 16 * frames, 16, std::vector<uint32_t>(16 * frames * 16, pixel)));
+  return plat::LoadAnimImage(path, 16, 16, 0, frames, 0);
+}
+
+struct Rgb {
+  int r, g, b;
+};
+Rgb At(const std::vector<uint32_t>& px, int x, int y) {
+  const uint32_t p = Pixel(px, x, y);
+  return {Red(p), Green(p), Blue(p)};
+}
+Rgb PaletteOf(int c) {
+  auto clamp = [](int v) { return std::min(std::max(v, 0), 255); };
+  return {clamp(fe::Res.BlockPaletteR[c]), clamp(fe::Res.BlockPaletteG[c]),
+          clamp(fe::Res.BlockPaletteB[c])};
+}
+void ExpectNear(Rgb got, Rgb want, const char* what) {
+  EXPECT_NEAR(got.r, want.r, 2) << what;
+  EXPECT_NEAR(got.g, want.g, 2) << what;
+  EXPECT_NEAR(got.b, want.b, 2) << what;
+}
+
+}  // namespace
+
+// Each kind of cell over a plain grey background, with plain white strips in
+// place of the block pictures: colours, alphas and the drop shadow.
+TEST(LevelDrawTest, CellsShadowsMarkersAndTheStateLeftBehind) {
+  vtest::GameSandbox sandbox(2);
+  fe::StartUp();
+  ASSERT_TRUE(plat::GraphicsOpen());
+  vtest::ResetPlayState();
+  const std::string dir = sandbox.Dir();
+  fe::Res.ImgLevelBack =
+      plat::ImageFromPixels(128, 128, std::vector<uint32_t>(128 * 128, 0xFF646464u), 0);
+  fe::Res.ImgBlocksPlain = WhiteStrip(dir, "plain.png", 32);
+  fe::Res.ImgBlocksChanger = WhiteStrip(dir, "changer.png", 32);
+  fe::Res.ImgBlocksZone = WhiteStrip(dir, "zone.png", 32);
+  fe::Res.ImgBlocksCorners = WhiteStrip(dir, "corners.png", 16, 0);  // see-through
+  fe::Res.ImgLevelStart = WhiteStrip(dir, "start.png", 1);
+  fe::Res.ImgLevelEnd = WhiteStrip(dir, "end.png", 1);
+  ASSERT_TRUE(fe::Res.ImgLevelBack && fe::Res.ImgBlocksPlain && fe::Res.ImgLevelEnd);
+  play::LevelData l = vtest::BlankLevel();
+  const int row = 0;
+  l.TileGrid[2][row] = 5;    // block
+  l.TileGrid[5][row] = 27;   // changer of colour 7
+  l.TileGrid[8][row] = 44;   // zone of colour 4
+  l.TileGrid[11][row] = 60;  // neutral
+  l.TileGrid[14][row] = 61;  // no-rope zone
+  vtest::PutObject(l, 20, 5, play::kObjStart);
+  vtest::PutObject(l, 30, 5, play::kObjExit);
+  vtest::PutObject(l, 40, 5, play::kObjCoin);
+  static_cast<play::LevelData&>(play::Level) = l;
+  play::SetupLevelObjects(0);
+  ASSERT_EQ(play::Run.CoinsLeft, 1);
+
+  auto draw = [](int noMarkers) {
+    plat::SetClsColor(0, 0, 0);
+    plat::Cls();
+    plat::SetBlend(plat::kAlphaBlend);
+    plat::SetAlpha(1);
+    plat::SetColor(10, 200, 30);  // DrawLevel sets its own colour
+    play::DrawLevel(noMarkers);
+    int r, g, b;
+    plat::GetColor(r, g, b);
+    EXPECT_EQ(r + g + b, 3 * 255);
+    EXPECT_EQ(plat::GetAlpha(), 1.0f);
+    return plat::ReadTargetPixels();
+  };
+  const std::vector<uint32_t> px = draw(0);
+  const Rgb grey{100, 100, 100};
+  auto mix = [](Rgb a, Rgb b, float t) {  // a over b at alpha t
+    return Rgb{int(a.r * t + b.r * (1 - t) + 0.5f), int(a.g * t + b.g * (1 - t) + 0.5f),
+               int(a.b * t + b.b * (1 - t) + 0.5f)};
+  };
+  const Rgb shadow = mix({0, 0, 0}, grey, 0.25f);
+  ExpectNear(At(px, 1, 1), grey, "background");
+  ExpectNear(At(px, 2 * 16 + 8, 8), PaletteOf(5), "block");
+  ExpectNear(At(px, 2 * 16 + 17, 8), shadow, "block shadow, 2 px right");
+  ExpectNear(At(px, 5 * 16 + 8, 8), PaletteOf(7), "changer");
+  ExpectNear(At(px, 5 * 16 + 17, 8), shadow, "changer shadow");
+  ExpectNear(At(px, 8 * 16 + 8, 8), mix(PaletteOf(4), grey, 0.5f), "zone at half alpha");
+  ExpectNear(At(px, 8 * 16 + 17, 8), grey, "no shadow beside a zone");
+  ExpectNear(At(px, 11 * 16 + 8, 8), {255, 255, 255}, "neutral");
+  ExpectNear(At(px, 11 * 16 + 17, 8), shadow, "neutral shadow");
+  ExpectNear(At(px, 14 * 16 + 8, 8), mix({0, 0, 0}, grey, 0.5f), "no-rope zone");
+  ExpectNear(At(px, 14 * 16 + 17, 8), grey, "no shadow beside a no-rope zone");
+
+  // Markers: the start cell's top-left corner; the exit faint while a coin is left.
+  const int sx = static_cast<int>(play::Level.StartX) - 8, sy = static_cast<int>(play::Level.StartY) - 16;
+  ExpectNear(At(px, sx + 8, sy + 8), {255, 255, 255}, "start marker");
+  const int ex = static_cast<int>(play::Level.ExitX) + 8, ey = static_cast<int>(play::Level.ExitY) + 8;
+  ExpectNear(At(px, ex, ey), mix({255, 255, 255}, grey, 0.25f), "exit while coins are left");
+  play::Run.CoinsLeft = 0;
+  ExpectNear(At(draw(0), ex, ey), {255, 255, 255}, "exit once open");
+  const std::vector<uint32_t> menu = draw(1);
+  ExpectNear(At(menu, ex, ey), grey, "no exit marker in menu form");
+  ExpectNear(At(menu, sx + 8, sy + 8), grey, "no start marker in menu form");
+}
+
+// The ghost fades as the player comes near it, and shows at 0.5 with no
+// player at all.
+TEST(LevelDrawTest, TheGhostFadesNearThePlayer) {
+  vtest::GameSandbox sandbox(2);
+  fe::StartUp();
+  ASSERT_TRUE(plat::GraphicsOpen());
+  vtest::ResetPlayState();
+  static_cast<play::LevelData&>(play::Level) = vtest::BlankLevel();
+  play::Run.Ghost = std::make_shared<play::Tavik>();
+  play::Run.Player = std::make_shared<play::Tavik>();
+  play::Run.Ghost->x = 300;
+  play::Run.Ghost->y = 200;
+  struct Case {
+    float dx, alpha;
+  };
+  for (Case c : {Case{0, 0.1f}, Case{100, 0.1f}, Case{150, 0.3f}, Case{200, 0.5f}, Case{250, 0.5f}}) {
+    play::Run.Player->x = 300 + c.dx;
+    play::Run.Player->y = 200;
+    play::DrawGame();
+    EXPECT_NEAR(play::Run.Ghost->alpha, c.alpha, 1e-5) << c.dx;
+    EXPECT_EQ(play::Run.Player->alpha, 1.0f);
+  }
+  play::Run.Player.reset();
+  play::DrawGame();
+  EXPECT_NEAR(play::Run.Ghost->alpha, 0.5f, 1e-6);
+  int r, g, b;
+  plat::GetColor(r, g, b);
+  EXPECT_EQ(r + g + b, 3 * 255);
+  EXPECT_EQ(plat::GetAlpha(), 1.0f);
+  play::Run.Ghost.reset();
+}

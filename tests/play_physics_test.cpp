@@ -329,6 +329,37 @@ TEST_F(PlayPhysicsTest, GunFiresAtStepFortyOneThenEveryFortyOneWithRecoil) {
   EXPECT_GE(sounds.Count(fe::kSfxGunShot), 4);
 }
 
+// The push is formed in double from the degree helper and rounded once when
+// stored, like the bullet's flight; rounding the push first differs in the
+// last bit for about one aim in ten while the figure is moving.
+TEST_F(PlayPhysicsTest, RecoilIsRoundedOnceWhenStored) {
+  play::ResetLevel();  // empty grid: the figure flies free
+  play::Run.StepCounter = 100;
+  int differsFromPreRounded = 0;
+  for (int ax = 0; ax < 800; ax += 37) {
+    for (int ay = 0; ay < 600; ay += 41) {
+      play::Tavik t;
+      t.x = 168;
+      t.y = 300;
+      t.vx = 0.25f;
+      t.vy = -0.1f;
+      t.inFire = 1;
+      t.aimX = static_cast<float>(ax);
+      t.aimY = static_cast<float>(ay);
+      t.Update();
+      ASSERT_EQ(t.lastShotStep, 100);
+      const float a = play::GetAngleBetween(t.x, t.y - 8, t.aimX, t.aimY);
+      const float vyBefore = -0.1f + t.gravity;
+      EXPECT_EQ(t.vx, static_cast<float>(0.25f - play::SinDeg(a) / 16)) << ax << "," << ay;
+      EXPECT_EQ(t.vy, static_cast<float>(vyBefore - play::CosDeg(a) / 16)) << ax << "," << ay;
+      const float preRounded = 0.25f - static_cast<float>(play::SinDeg(a) / 16);
+      differsFromPreRounded += t.vx != preRounded;
+    }
+  }
+  EXPECT_GT(differsFromPreRounded, 0);
+  play::ResetBullets();
+}
+
 // ---------------------------------------------------------------- coins and exit
 
 TEST_F(PlayPhysicsTest, ExitOnlyWithNoCoinsLeft) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "frontend/config.h"
@@ -16,6 +17,7 @@
 #include "platform/headless.h"
 #include "platform/system.h"
 #include "support/sandbox.h"
+#include "support/screenshots.h"
 
 namespace {
 
@@ -102,6 +104,71 @@ TEST(StartupTest, CommandLineArgumentsJoinWithoutSeparator) {
   EXPECT_EQ(fe::JoinCommandLine(), "");
   plat::SetProgramArgs({"/x/velkor", "a", "", "bc"});
   EXPECT_EQ(fe::JoinCommandLine(), "abc");
+}
+
+// Clicks at the given points, one every other frame; returns the flips the
+// choice screen ran.
+int64_t ChooseDriverWithClicks(const std::vector<std::pair<int, int>>& clicks) {
+  int64_t flips = 0;
+  plat::test::SetFrameHook([&](int64_t f) {
+    flips = f + 1;
+    if (f == 1) {
+      EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("driver_choice")));
+    }
+    const size_t i = static_cast<size_t>(f / 2);
+    if (f % 2 == 0 && i < clicks.size()) {
+      plat::test::MouseMove(clicks[i].first, clicks[i].second);
+      plat::test::MousePress(1);
+      plat::test::MouseRelease(1);
+    }
+    if (f > 100) fe::Settings.GraphicsDriverChoice = -1;  // never hang
+  });
+  fe::RunDriverChoice();
+  plat::test::SetFrameHook(nullptr);
+  return flips;
+}
+
+TEST(DriverChoiceTest, OnlyTheTwoBandsChooseAndTheBandIsOpenAtBothEnds) {
+  vtest::GameSandbox sandbox(0);
+  // Off the pictures, on the Direct3D picture's left half, and on the band's
+  // edges: nothing; then the left area chooses OpenGL.
+  EXPECT_EQ(ChooseDriverWithClicks({{450, 300}, {560, 300}, {600, 300}, {150, 280}, {150, 320}, {250, 300}}), 12);
+  EXPECT_EQ(fe::Settings.GraphicsDriverChoice, 1);
+  fe::Settings.GraphicsDriverChoice = 0;
+  EXPECT_EQ(ChooseDriverWithClicks({{650, 319}}), 2);
+  EXPECT_EQ(fe::Settings.GraphicsDriverChoice, 2);
+}
+
+TEST(DriverChoiceTest, AnArgumentAsksAgainAndTheFirstPassStoresTheNewChoice) {
+  {
+    vtest::GameSandbox sandbox(2);
+    plat::SetProgramArgs({sandbox.Path("velkor"), "x"});
+    int64_t flips = 0;
+    plat::test::SetFrameHook([&](int64_t f) {
+      if (fe::Game.GameState != 0) return;  // only the choice screen runs before state 6
+      flips = f + 1;
+      if (f == 2) {
+        plat::test::MouseMove(250, 300);
+        plat::test::MousePress(1);
+        plat::test::MouseRelease(1);
+      }
+    });
+    fe::StartUp();
+    plat::test::SetFrameHook(nullptr);
+    EXPECT_GT(flips, 0);
+    EXPECT_EQ(fe::Settings.GraphicsDriverChoice, 1);
+    fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+    fe::DispatcherPass();
+    const std::vector<uint8_t> config = ReadAll(sandbox.Path("Data/config.dat"));
+    ASSERT_EQ(config.size(), 36u);
+    EXPECT_EQ(config[32], 1);
+  }
+  // Without an argument the stored choice is used and no screen is shown.
+  vtest::GameSandbox again(2);
+  plat::test::SetFrameHook([](int64_t) { ADD_FAILURE() << "a frame was shown during start-up"; });
+  fe::StartUp();
+  plat::test::SetFrameHook(nullptr);
+  EXPECT_EQ(fe::Settings.GraphicsDriverChoice, 2);
 }
 
 }  // namespace
