@@ -52,10 +52,10 @@ void coins::DrawAll() {
     Run.CoinCycleIndex += 1;
     if (Run.CoinCycleIndex >= 256) Run.CoinCycleIndex = 0;
   }
+  // In slow motion the last bloom leaves light blending on; what is drawn
+  // next (the bullets) sets its own blend after its first picture.
   for (const auto& c : Run.CoinList)
     if (c->active) c->Draw();
-  plat::SetBlend(plat::kAlphaBlend);
-  plat::SetAlpha(1);
 }
 
 void coins::Draw() {
