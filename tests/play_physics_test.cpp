@@ -42,17 +42,8 @@ struct Sample {
   int bullets;
 };
 
-class PlayPhysicsTest : public ::testing::Test {
+class PlayPhysicsTest : public vtest::FreshPlayTest {
  protected:
-  void SetUp() override {
-    vtest::ResetAllState();
-    vtest::ResetPlayState();
-    plat::test::UseManualClock(100000, 0.0);
-  }
-  void TearDown() override {
-    vtest::ResetPlayState();
-    vtest::ResetAllState();
-  }
 
   // Floor of colour-0 blocks, start at column 10 on it, exit far away.
   static LevelData FloorLevel(int floorCode = 0) {

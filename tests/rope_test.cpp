@@ -427,7 +427,7 @@ TEST_F(RopeTest, LimitedHookScanEqualsTheFullScan) {
 
 // The rope in real runs: floor at row 30 (y 480), a ceiling of blocks at row
 // 5 (bottom y 96), start in column 10 (x 168).
-class RopeRunTest : public ::testing::Test {
+class RopeRunTest : public vtest::FreshPlayTest {
  protected:
   struct Sample {
     int step;
@@ -436,15 +436,6 @@ class RopeRunTest : public ::testing::Test {
     std::vector<int> sounds;  // rope sounds of this step
   };
 
-  void SetUp() override {
-    vtest::ResetAllState();
-    vtest::ResetPlayState();
-    plat::test::UseManualClock(100000, 0.0);
-  }
-  void TearDown() override {
-    vtest::ResetPlayState();
-    vtest::ResetAllState();
-  }
 
   static play::LevelData CeilingLevel(int ceilingCode = 0) {
     play::LevelData l = vtest::BlankLevel();

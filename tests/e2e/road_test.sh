@@ -9,6 +9,7 @@
 set -uo pipefail
 GAME_DIR=$(cd "$1" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/lib.sh"
 BUILD=$(dirname "$GAME_DIR")
 SCRIPT=$HERE/road_level1.txt
 PLAYRUN=$BUILD/tools/playrun/velkor_playrun
@@ -65,34 +66,14 @@ fail() {
   exit 1
 }
 
-for f in "$GAME_DIR"/*; do
-  [ "$(basename "$f")" = Data ] && continue
-  ln -s "$f" "$WORK/"
-done
-rm -f "$WORK/velkor"; cp "$GAME_DIR/velkor" "$WORK/velkor"
-mkdir -p "$WORK/Data/Packs/base/Levels" "$WORK/Data/Packs/base/replays" "$WORK/shots"
-# Windowed, OpenGL driver (no driver choice screen), default keys.
-python3 -c 'import struct,sys
-open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,0,1))' "$WORK/Data/config.dat"
-
-# Xvfb picks a free display itself (several tests may run at once).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
-XPID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-[ -s "$WORK/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -1 "$WORK/display") SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
-xdpyinfo >/dev/null 2>&1 || fail "cannot reach Xvfb on $DISPLAY"
+mkdir -p "$WORK/shots"
+e2e_game_copy "$GAME_DIR" "$WORK"
+e2e_start_xvfb "$WORK" || fail "Xvfb did not start"
 
 START=$(date +%s)
 (cd "$WORK" && exec ./velkor) >"$WORK/out.log" 2>&1 &
 GPID=$!
-WID=""
-for _ in $(seq 100); do
-  WID=$(xdotool search --name '^Velkor$' 2>/dev/null | head -1)
-  [ -n "$WID" ] && break
-  sleep 0.1
-done
-[ -n "$WID" ] || fail "no window"
+e2e_wait_window || fail "no window"
 
 timeout 240 python3 "$HERE/road_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
   fail "the drive did not get through"

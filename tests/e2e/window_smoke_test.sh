@@ -6,39 +6,15 @@ set -uo pipefail
 GAME_DIR=$1
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xwd >/dev/null || exit 77
 
+. "$(dirname "$0")/lib.sh"
 WORK=$(mktemp -d /tmp/velkor-window-XXXXXX)
 trap 'kill $XPID 2>/dev/null; kill $GPID 2>/dev/null; rm -rf "$WORK"' EXIT
-for f in "$GAME_DIR"/*; do
-  [ "$(basename "$f")" = Data ] && continue
-  ln -s "$f" "$WORK/"
-done
-rm -f "$WORK/velkor"; cp "$GAME_DIR/velkor" "$WORK/velkor"
-mkdir -p "$WORK/Data/Packs/base/Levels" "$WORK/Data/Packs/base/replays"
-# Windowed, OpenGL driver.
-printf '%s' 1000 1000 87 83 65 68 32 0 1 | python3 -c '
-import struct,sys
-open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,0,1))' "$WORK/Data/config.dat"
-
-# Let Xvfb pick a free display: several test runs may share the machine.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XPID=$!
-DISP=""
-for _ in $(seq 100); do
-  read -r -t 0.1 DISP <&3 && break
-done
-[ -n "$DISP" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$DISP SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
+e2e_game_copy "$GAME_DIR" "$WORK"
+e2e_start_xvfb "$WORK" || { echo "Xvfb did not start"; exit 1; }
 
 "$WORK/velkor" >"$WORK/out.log" 2>&1 &
 GPID=$!
-WID=""
-for _ in $(seq 100); do
-  WID=$(xdotool search --name '^Velkor$' 2>/dev/null | head -1)
-  [ -n "$WID" ] && break
-  sleep 0.1
-done
-[ -n "$WID" ] || { echo "no window"; cat "$WORK/out.log"; exit 1; }
+e2e_wait_window || { echo "no window"; cat "$WORK/out.log"; exit 1; }
 sleep 1.5
 GEOM=$(xdotool getwindowgeometry "$WID" | grep Geometry)
 echo "window: $GEOM"

@@ -1,5 +1,8 @@
 #include "support/play_support.h"
 
+#include "platform/headless.h"
+#include "support/sandbox.h"
+
 #include <gtest/gtest.h>
 
 #include "play/bullet.h"
@@ -20,6 +23,17 @@ void ResetPlayState() {
   play::ResetReplay();
   play::Hooks = play::PlayHooks{};
   play::SetInputSource(nullptr);
+}
+
+void FreshPlayTest::SetUp() {
+  ResetAllState();
+  ResetPlayState();
+  plat::test::UseManualClock(100000, 0.0);
+}
+
+void FreshPlayTest::TearDown() {
+  ResetPlayState();
+  ResetAllState();
 }
 
 play::LevelData BlankLevel() {

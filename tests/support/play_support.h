@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "play/harness.h"
 #include "play/levelfile.h"
 
@@ -9,6 +11,14 @@ namespace vtest {
 
 // Every play subsystem's program-wide state back to its start values.
 void ResetPlayState();
+
+// A test that starts and ends with fresh program and play state and a
+// manual clock that only moves when a run moves it.
+class FreshPlayTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};
 
 // A cleared level with every control allowed and no objects.
 play::LevelData BlankLevel();

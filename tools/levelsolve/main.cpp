@@ -110,6 +110,9 @@ int CheckScript(int argc, char** argv) {
   std::vector<std::pair<float, float>> path;
   const play::PlayRunResult r = Check(data, script, &path);
   std::printf("%s\n", play::DescribeRun(r).c_str());
+  // With --trace, the figure's feet every 10 steps, for placing coins on a path.
+  if (argc >= 6 && std::string(argv[5]) == "--trace")
+    for (size_t k = 0; k < path.size(); k += 10) std::printf("%.1f %.1f\n", path[k].first, path[k].second);
   if (argc >= 5) solve::WritePng(solve::RenderLevel(data, 16, path), argv[4]);
   return r.finished && r.deaths == 0 ? 0 : 1;
 }
