@@ -390,7 +390,7 @@ Canvas VolumeMarker() {
 
 void AddUiMakers(MakerTable& t) {
   t["GFX/fonts/velkor.png"] = [] { return FontStrip(32, 3, 1, 2, 2, 4); };
-  t["GFX/fonts/velkor_small.png"] = [] { return FontStrip(16, 1, 0, 1, 1, 4); };
+  t["GFX/fonts/velkor_small.png"] = [] { return FontStrip(16, 1, 1, 1, 1, 4); };
   struct B {
     const char* file;
     int w, h;
