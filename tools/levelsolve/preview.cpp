@@ -1,21 +1,25 @@
 #include "preview.h"
 
+#include "frontend/resources.h"
+
 #include <png.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace solve {
 
 namespace {
 
-// Our block palette (the game's colours, clamped to a byte).
-constexpr int kPal[20][3] = {
-    {254, 26, 2},  {253, 112, 1}, {254, 205, 0}, {239, 253, 1}, {167, 253, 1},
-    {76, 254, 1},  {10, 254, 3},  {0, 254, 51},  {0, 254, 134}, {1, 254, 213},
-    {1, 236, 253}, {1, 156, 254}, {1, 61, 255},  {8, 4, 254},   {67, 0, 253},
-    {153, 0, 254}, {229, 0, 253}, {253, 0, 220}, {254, 0, 126}, {253, 0, 32},
-};
+// The game's block palette, clamped to a byte as the drawing colour is.
+std::array<int, 3> Pal(int c) {
+  static const bool built = (fe::BuildPalette(), true);
+  (void)built;
+  const fe::ResourceSet& r = fe::Res;
+  return {std::min(r.BlockPaletteR[c], 255), std::min(r.BlockPaletteG[c], 255),
+          std::min(r.BlockPaletteB[c], 255)};
+}
 
 void Cell(Image& img, int x0, int y0, int s, int code, int obj) {
   for (int dy = 0; dy < s; ++dy)
@@ -24,14 +28,14 @@ void Cell(Image& img, int x0, int y0, int s, int code, int obj) {
       const bool mid = dx >= s / 4 && dx < s - s / 4 && dy >= s / 4 && dy < s - s / 4;
       int r = 16, g = 18, b = 28;
       if (code >= 0 && code <= 19) {
-        const int* p = kPal[code];
+        const auto p = Pal(code);
         r = edge ? p[0] / 2 : p[0], g = edge ? p[1] / 2 : p[1], b = edge ? p[2] / 2 : p[2];
       } else if (code >= 20 && code <= 39) {
-        const int* p = kPal[code - 20];
+        const auto p = Pal(code - 20);
         r = mid ? 255 : p[0], g = mid ? 255 : p[1], b = mid ? 255 : p[2];
         if (edge) r = g = b = 255;
       } else if (code >= 40 && code <= 59) {
-        const int* p = kPal[code - 40];
+        const auto p = Pal(code - 40);
         r = 16 + p[0] * 2 / 5, g = 18 + p[1] * 2 / 5, b = 28 + p[2] * 2 / 5;
       } else if (code == 60) {
         r = g = b = edge ? 90 : 150;
