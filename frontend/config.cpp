@@ -105,7 +105,6 @@ void SaveRecordsAndStatus() {
 
 void LoadStatus() {
   Records.StatusRead = true;
-  if (plat::FileType(kStatusPath) != plat::kFileNormal) return;
   plat::StreamPtr in = plat::ReadFile(kStatusPath);
   if (!in) return;
   for (int& v : Records.LevelStatus) v = in->ReadInt();

@@ -45,12 +45,8 @@ void MenuFrame::DrawPointer() const {
 
 void MenuFrame::DrawFade() {
   if (fade_ <= 0.0f) return;
-  plat::SetColor(0, 0, 0);
-  plat::SetAlpha(fade_);
-  plat::DrawRect(0, 0, plat::kScreenW, plat::kScreenH);
+  DrawBlackout(fade_);
   fade_ -= 0.02f;
-  plat::SetAlpha(1.0f);
-  plat::SetColor(255, 255, 255);
 }
 
 void MenuFrame::ReadKeys() const {
@@ -59,6 +55,14 @@ void MenuFrame::ReadKeys() const {
 }
 
 void MenuFrame::Show() const { plat::Flip(); }
+
+void DrawBlackout(float alpha) {
+  plat::SetColor(0, 0, 0);
+  plat::SetAlpha(alpha);
+  plat::DrawRect(0, 0, plat::kScreenW, plat::kScreenH);
+  plat::SetAlpha(1.0f);
+  plat::SetColor(255, 255, 255);
+}
 
 void SetCycleColour(int index) {
   const int i = index & 255;

@@ -18,7 +18,6 @@ class MenuFrame {
 
   // The screen runs until the game state differs from the one at entry.
   bool Running() const;
-  int EnteredState() const { return entered_; }
 
   // Clear, latch the click, alpha 1, read the pointer into MenuMouseX/Y,
   // take the input snapshot; with updateButtons, then Button::UpdateAll.
@@ -34,13 +33,13 @@ class MenuFrame {
   // Shows the frame.
   void Show() const;
 
-  float Fade() const { return fade_; }
-
  private:
   int entered_;
   float fade_ = 1.0f;
 };
 
+// Black over the whole screen at the alpha; leaves alpha 1 and white.
+void DrawBlackout(float alpha);
 // Drawing colour := the UI colour cycle at index (0..255).
 void SetCycleColour(int index);
 // The background picture tiled over the screen in white.

@@ -72,16 +72,21 @@ void BuildColourCycle() {
   }
 }
 
-plat::ImagePtr LoadResourceImage(const std::string& path) {
-  plat::ImagePtr img = plat::LoadImage(path);
+namespace {
+
+plat::ImagePtr Required(plat::ImagePtr img, const std::string& path) {
   if (!img) plat::RuntimeError("Velkor cannot start: the picture \"" + path + "\" is missing or unreadable.");
   return img;
 }
 
+}  // namespace
+
+plat::ImagePtr LoadResourceImage(const std::string& path) {
+  return Required(plat::LoadImage(path), path);
+}
+
 plat::ImagePtr LoadResourceStrip(const std::string& path, int cellW, int cellH, int count) {
-  plat::ImagePtr img = plat::LoadAnimImage(path, cellW, cellH, 0, count);
-  if (!img) plat::RuntimeError("Velkor cannot start: the picture \"" + path + "\" is missing or unreadable.");
-  return img;
+  return Required(plat::LoadAnimImage(path, cellW, cellH, 0, count), path);
 }
 
 }  // namespace fe

@@ -48,7 +48,4 @@ void BuildColourCycle();
 plat::ImagePtr LoadResourceImage(const std::string& path);
 plat::ImagePtr LoadResourceStrip(const std::string& path, int cellW, int cellH, int count);
 
-// The picture files start-up loads, for the asset tools and tests.
-const char* const* ResourceImageFiles();
-
 }  // namespace fe

@@ -75,13 +75,6 @@ struct Splash {
     phaseTime = plat::Millisecs();
   }
 
-  void DrawFade() const {
-    plat::SetColor(0, 0, 0);
-    plat::SetAlpha(fade);
-    plat::DrawRect(0, 0, 800, 600);
-    plat::SetAlpha(1.0f);
-    plat::SetColor(255, 255, 255);
-  }
 };
 
 void DrawTitle() {
@@ -124,7 +117,7 @@ void RunSplash() {
     plat::Cls();
     s.Draw();
     s.Step();
-    s.DrawFade();
+    DrawBlackout(s.fade);
     plat::Flip();
   }
   if (Game.GameState != kStateQuit) SetGameState(kStateMainMenu, KeepValue, KeepValue);

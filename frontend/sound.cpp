@@ -22,12 +22,13 @@ constexpr soundlib::DWORD kAttribSpeed = 4;
 constexpr soundlib::DWORD kAttribGlobalVolume = 5;
 constexpr int kPanUnchanged = -1;
 
+// The channel each group starts on is AudioState::GroupNextChannel's
+// initial value.
 struct SoundGroup {
   int first, last;  // ids and channels; the head's sound is `first`
-  int startChannel;
 };
 constexpr SoundGroup kGroups[kSoundGroupCount] = {
-    {10, 13, 9}, {18, 22, 18}, {23, 27, 23}, {28, 32, 28}, {33, 37, 33}};
+    {10, 13}, {18, 22}, {23, 27}, {28, 32}, {33, 37}};
 
 struct EffectFile {
   int id;
@@ -46,13 +47,6 @@ constexpr EffectFile kEffectFiles[] = {
 };
 
 float ClampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-
-// The library takes 8-bit names: the low byte of each character.
-std::string LowBytes(const std::string& s) {
-  std::string out(s.size(), '\0');
-  for (size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(s[i] & 0xFF);
-  return out;
-}
 
 }  // namespace
 
@@ -120,7 +114,7 @@ void PlayMusic(int track) {
   if (track == Audio.CurrentMusicTrack) return;
   Audio.CurrentMusicTrack = track;
   StopMusic();
-  const std::string file = LowBytes(plat::ResolvePath(MusicTrackFile(track)));
+  const std::string file = plat::ResolvePath(MusicTrackFile(track));
   if (Bass.BASS_Init(1, 44100, 0, nullptr, nullptr) != 0) {
     Audio.MusicOutputReady = true;
     Audio.MusicHandle = Bass.BASS_MusicLoad(0, file.c_str(), 0, 0, kMusicLoop, 0);

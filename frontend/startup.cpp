@@ -119,7 +119,6 @@ const ImageEntry kImages[] = {
     {&R::ImgKeyRopeLabel, "gfx/menu/kc_rope.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgKeyScreenTitle, "gfx/menu/define.png", 0, 0, 0, kTopLeft, 0, 0},
 };
-constexpr int kImageCount = sizeof(kImages) / sizeof(kImages[0]);
 
 // Loads the table's entries [first, last] (by member), in order.
 void LoadImages(plat::ImagePtr ResourceSet::*first, plat::ImagePtr ResourceSet::*last) {
@@ -159,16 +158,6 @@ void OpenDriverAndMode() {
 }
 
 }  // namespace
-
-const char* const* ResourceImageFiles() {
-  static std::vector<const char*> files = [] {
-    std::vector<const char*> v;
-    for (const ImageEntry& e : kImages) v.push_back(e.file);
-    v.push_back(nullptr);
-    return v;
-  }();
-  return files.data();
-}
 
 void StartUp() {
   // 1. Built-in level files.

@@ -5,7 +5,7 @@
 namespace plat {
 
 // Milliseconds since start-up; wraps like a 32-bit counter. Compare with
-// MillisSince() or signed differences, never with plain '<'.
+// MillisDiff() or signed differences, never with plain '<'.
 int32_t Millisecs();
 inline int32_t MillisDiff(int32_t later, int32_t earlier) {
   return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));

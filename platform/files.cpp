@@ -146,15 +146,22 @@ std::string CurrentDir() {
 
 namespace {
 
-// Reads n bytes, zero-filling what the stream no longer has.
-uint64_t ReadLE(Stream& s, size_t n) {
-  uint8_t b[8] = {};
+// Reads until n bytes arrived or the stream has no more; returns the count.
+size_t ReadFully(Stream& s, void* buf, size_t n) {
+  auto* p = static_cast<uint8_t*>(buf);
   size_t got = 0;
   while (got < n) {
-    size_t k = s.Read(b + got, n - got);
+    size_t k = s.Read(p + got, n - got);
     if (k == 0) break;
     got += k;
   }
+  return got;
+}
+
+// Reads n bytes, zero-filling what the stream no longer has.
+uint64_t ReadLE(Stream& s, size_t n) {
+  uint8_t b[8] = {};
+  ReadFully(s, b, n);
   uint64_t v = 0;
   for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(b[i]) << (8 * i);
   return v;
@@ -191,13 +198,7 @@ std::string Stream::ReadLine() {
 
 std::string Stream::ReadString(size_t n) {
   std::string s(n, '\0');
-  size_t got = 0;
-  while (got < n) {
-    size_t k = Read(s.data() + got, n - got);
-    if (k == 0) break;
-    got += k;
-  }
-  s.resize(got);
+  s.resize(ReadFully(*this, s.data(), n));
   return s;
 }
 

@@ -1,6 +1,5 @@
 // Keyboard and mouse state by Windows virtual-key codes, fed from SDL
 // events (PollSystem) and from tests (headless.cpp).
-#include <functional>
 #include "platform/input.h"
 
 #include <SDL.h>
@@ -8,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <functional>
 
 #include "platform/gfx_internal.h"
 
