@@ -12,14 +12,12 @@
 #include "editor/autotile.h"
 #include "platform/files.h"
 #include "play/levelfile.h"
+#include "support/bytes.h"
 #include "tools/imagegen/image_manifest.h"
 
 namespace {
 
-int32_t IntAt(const std::vector<uint8_t>& b, size_t off) {
-  return int32_t(uint32_t(b[off]) | uint32_t(b[off + 1]) << 8 | uint32_t(b[off + 2]) << 16 |
-                 uint32_t(b[off + 3]) << 24);
-}
+using vtest::IntAt;
 
 play::LevelData SampleLevel() {
   play::LevelData l;

@@ -15,6 +15,7 @@
 #include "platform/headless.h"
 #include "play/harness.h"
 #include "play/tavik.h"
+#include "support/bytes.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 
@@ -33,10 +34,7 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-int32_t IntAt(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<int32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
-                              (static_cast<uint32_t>(b[at + 3]) << 24));
-}
+using vtest::IntAt;
 
 class PlayLevelTest : public ::testing::Test {
  protected:

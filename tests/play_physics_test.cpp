@@ -77,12 +77,7 @@ class PlayPhysicsTest : public vtest::FreshPlayTest {
     for (const Sample& s : samples) m = std::min(m, s.x);
     return m;
   }
-  const Sample& At(int step) const {
-    for (const Sample& s : samples)
-      if (s.step == step) return s;
-    ADD_FAILURE() << "no sample at step " << step;
-    return samples.front();
-  }
+  const Sample& At(int step) const { return vtest::SampleAt(samples, step); }
 
   std::vector<Sample> samples;
 };

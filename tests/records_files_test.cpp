@@ -14,6 +14,7 @@
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "platform/files.h"
+#include "support/bytes.h"
 #include "support/sandbox.h"
 
 namespace fs = std::filesystem;
@@ -42,11 +43,7 @@ Bytes Ints(std::initializer_list<int32_t> values) {
   return b;
 }
 
-int32_t IntAt(const Bytes& b, size_t off) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(b[off + i]) << (8 * i);
-  return static_cast<int32_t>(v);
-}
+using vtest::IntAt;
 
 // A program folder of its own with the directories the files live in.
 class FilesTest : public ::testing::Test {

@@ -22,6 +22,7 @@
 #include "play/harness.h"
 #include "play/popup.h"
 #include "play/tavik.h"
+#include "support/bytes.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 
@@ -51,11 +52,8 @@ std::ostream& operator<<(std::ostream& o, const State& s) {
            << s.hookY << " rope " << s.ropeState << " colour " << s.colour << ")";
 }
 
-int32_t IntAt(const std::vector<uint8_t>& b, size_t off) {
-  int32_t v;
-  std::memcpy(&v, b.data() + off, 4);
-  return v;
-}
+using vtest::IntAt;
+
 float FloatAt(const std::vector<uint8_t>& b, size_t off) {
   float v;
   std::memcpy(&v, b.data() + off, 4);

@@ -467,12 +467,7 @@ class RopeRunTest : public vtest::FreshPlayTest {
     for (const Sample& s : samples) all.insert(all.end(), s.sounds.begin(), s.sounds.end());
     return all;
   }
-  const Sample& At(int step) const {
-    for (const Sample& s : samples)
-      if (s.step == step) return s;
-    ADD_FAILURE() << "no sample at step " << step;
-    return samples.front();
-  }
+  const Sample& At(int step) const { return vtest::SampleAt(samples, step); }
   int FirstStepWithState(int state) const {
     for (const Sample& s : samples)
       if (s.ropeState == state) return s.step;

@@ -122,6 +122,11 @@ class Driver:
                        capture_output=True)
         print(f"[frame {self.frames.count}] {name}", flush=True)
 
+    def wait_shot(self, frames, what, name, min_seconds=0.0):
+        """Waits for the screen a step leads to, then takes its picture."""
+        self.frames.wait(frames, what, min_seconds)
+        self.shot(name)
+
     def point(self, xy):
         # Two moves, a frame apart: the screens react to a pointer that moved
         # during a frame.
@@ -212,41 +217,32 @@ def main():
     try:
         # Keyboard focus follows the pointer when no window manager runs.
         xdo("mousemove", "--window", str(window), "400", "300")
-        d.frames.wait(10, "the splash")
-        d.shot("splash")
+        d.wait_shot(10, "the splash", "splash")
         xdo("key", "space")
         # The splash fades out (50 frames) and stays dark for a second.
         d.frames.wait(55, "the splash fade-out")
-        d.frames.wait(20, "the main menu", min_seconds=1.3)
-        d.shot("main-menu")
+        d.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
         d.click(MENU_GAME, "the game button")
-        d.frames.wait(30, "the level select")
-        d.shot("level-select")
+        d.wait_shot(30, "the level select", "level-select")
         d.click(CELL_LEVEL1, "the level 1 cell")
         # The level-start popup fades in over 50 frames.
-        d.frames.wait(60, "the level-start popup")
-        d.shot("level-start")
+        d.wait_shot(60, "the level-start popup", "level-start")
         xdo("key", "Escape")
         # Fade-out (50 frames), then the ready and go banners (1 s each).
         d.frames.wait(60, "the popup fade-out")
-        d.frames.wait(10, "the countdown", min_seconds=2.8)
-        d.shot("go")
+        d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
         play_level(d, game_pid, events, int(finish_step))
         d.shot("finish")
         # The new-record popup fades in over 50 frames, then focuses the field.
-        d.frames.wait(70, "the new-record popup", min_seconds=0.3)
-        d.shot("new-record")
+        d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
         xdo("type", "--delay", "40", name)
         d.frames.wait(len(name) + 5, "typing the name")
         xdo("key", "Return")
-        d.frames.wait(10, "the name entry")
-        d.shot("name-entered")
+        d.wait_shot(10, "the name entry", "name-entered")
         d.click(POPUP_EXIT, "the popup's exit button")
-        d.frames.wait(30, "the level select after play")
-        d.shot("back-in-level-select")
+        d.wait_shot(30, "the level select after play", "back-in-level-select")
         xdo("key", "Escape")
-        d.frames.wait(30, "the main menu after play")
-        d.shot("main-menu-again")
+        d.wait_shot(30, "the main menu after play", "main-menu-again")
         d.click(MENU_EXIT, "the exit button", settle=False)
     except Fail as e:
         d.shot("failure")

@@ -5,8 +5,6 @@
 // and the module loops back to the first A.
 //
 // Usage: velkor_musicgen <output folder>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/generate_files.h"
 #include "instruments.h"
 #include "xmwriter.h"
 
@@ -436,18 +435,8 @@ const Song kSongs[] = {
 }  // namespace music
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
-    return 2;
-  }
-  const std::string dir = argv[1];
-  ::mkdir(dir.c_str(), 0755);
-  for (const music::Song& s : music::kSongs) {
-    const std::string path = dir + "/" + s.file;
-    if (!xm::Write(path, music::Compose(s))) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-  }
-  return 0;
+  std::vector<toolcommon::FileWriter> files;
+  for (const music::Song& s : music::kSongs)
+    files.push_back({s.file, [&s](const std::string& path) { return xm::Write(path, music::Compose(s)); }});
+  return toolcommon::GenerateFiles(argc, argv, files);
 }

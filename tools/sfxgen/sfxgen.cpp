@@ -1,7 +1,5 @@
 // Synthesizes the game's sound effects as 16-bit mono WAV files.
 // Usage: velkor_sfxgen <output folder>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +8,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "common/generate_files.h"
 
 namespace {
 
@@ -293,12 +293,6 @@ bool WriteWav(const std::string& path, Buffer b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
-    return 2;
-  }
-  const std::string dir = argv[1];
-  ::mkdir(dir.c_str(), 0755);
   const struct {
     const char* name;
     Buffer (*make)();
@@ -310,12 +304,9 @@ int main(int argc, char** argv) {
       {"level_end", LevelEnd},       {"bullet_connect", BulletConnect}, {"enemy_die", EnemyDie},
       {"nuke", Nuke},                {"enemy_appear", EnemyAppear},
   };
-  for (const auto& e : effects) {
-    const std::string path = dir + "/" + e.name + ".wav";
-    if (!WriteWav(path, e.make())) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-  }
-  return 0;
+  std::vector<toolcommon::FileWriter> files;
+  for (const auto& e : effects)
+    files.push_back({std::string(e.name) + ".wav",
+                     [make = e.make](const std::string& path) { return WriteWav(path, make()); }});
+  return toolcommon::GenerateFiles(argc, argv, files);
 }
