@@ -29,7 +29,7 @@ constexpr int kEdgeBySides[16] = {
 
 // Corner frames by inner-corner mask (bit 0 nw, 1 ne, 2 sw, 3 se).
 constexpr int kCornerByInner[16] = {
-    15,  // none
+    kNoCornerFrame,  // none
     0,   // nw
     1,   // ne
     4,   // nw ne

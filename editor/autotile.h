@@ -2,11 +2,12 @@
 // the tile grid. Cells are [x][y], 50 columns by 36 rows. A neighbour counts
 // as "same" when it lies off the map or holds exactly the same tile code.
 #pragma once
+#include "play/levelfile.h"
 
 namespace editor {
 
-constexpr int kTileW = 50;
-constexpr int kTileH = 36;
+constexpr int kTileW = play::kLevelW;
+constexpr int kTileH = play::kLevelH;
 constexpr int kNoCornerFrame = 15;
 
 struct TileFrames {

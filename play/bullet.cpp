@@ -49,7 +49,11 @@ void Bullet::Remove() { Bullets.BulletList.Remove(this); }
 void Bullet::Update() {
   x = static_cast<float>(x + SinDeg(angle) * speed);
   y = static_cast<float>(y + CosDeg(angle) * speed);
-  if (BulletLost(x, y)) Remove();
+  // Beyond the screen area no cell can be met, so the tile scan is skipped.
+  if (BulletLost(x, y)) {
+    Remove();
+    return;
+  }
   const int t = FindTileAtBox(x - kBulletHalfSize, y - kBulletHalfSize, x + kBulletHalfSize,
                               y + kBulletHalfSize);
   if (IsSolidTile(t)) {

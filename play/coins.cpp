@@ -3,6 +3,7 @@
 #include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
+#include "play/palette.h"
 #include "play/particle.h"
 #include "play/tavik.h"
 
@@ -44,8 +45,8 @@ void coins::Collect() {
 
 void coins::DrawAll() {
   plat::SetAlpha(1);
-  const int k = Run.CoinCycleIndex & 255;
-  plat::SetColor(fe::Res.ColourCycleR[k], fe::Res.ColourCycleG[k], fe::Res.ColourCycleB[k]);
+  const Rgb tint = CycleRgb(Run.CoinCycleIndex);
+  plat::SetColor(tint.r, tint.g, tint.b);
   const int now = plat::Millisecs();
   if (plat::MillisDiff(now, Run.CoinCycleTime) > 100) {
     Run.CoinCycleTime = now;

@@ -6,6 +6,7 @@
 #include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
+#include "play/palette.h"
 #include "play/popup.h"
 #include "play/replay.h"
 #include "play/tavik.h"
@@ -163,10 +164,10 @@ int DrawBottomBar(float x, float y, int cycleColours) {
   plat::SetColor(255, 255, 255);
   plat::DrawImage(fe::Res.ImgStatusIcon, x, y);
   if (cycleColours == 1) {
-    const int k = c & 255;
-    plat::SetColor(fe::Res.ColourCycleR[k], fe::Res.ColourCycleG[k], fe::Res.ColourCycleB[k]);
-  } else if (c >= 0 && c < 20) {
-    plat::SetColor(fe::Res.BlockPaletteR[c], fe::Res.BlockPaletteG[c], fe::Res.BlockPaletteB[c]);
+    const Rgb k = CycleRgb(c);
+    plat::SetColor(k.r, k.g, k.b);
+  } else {
+    SetPaletteColour(c);
   }
   plat::DrawImage(fe::Res.ImgStatusIconParts, x, y);
   if (Run.Player) {

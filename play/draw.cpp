@@ -5,6 +5,7 @@
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
+#include "play/palette.h"
 #include "play/particle.h"
 #include "play/tavik.h"
 
@@ -14,11 +15,6 @@ namespace {
 
 constexpr int kBlockFrames = 32;
 constexpr int kCornerFrames = 16;
-
-void PaletteColour(int c) {
-  if (c < 0 || c >= 20) return;
-  plat::SetColor(fe::Res.BlockPaletteR[c], fe::Res.BlockPaletteG[c], fe::Res.BlockPaletteB[c]);
-}
 
 // Edge and corner frames come from the level file unchecked: a frame
 // outside its strip is not drawn (the grid keeps the value).
@@ -45,13 +41,13 @@ void DrawCell(int i, int j, const LevelData& level) {
     if (p == kTileNeutral) {
       plat::SetColor(255, 255, 255);
     } else {
-      PaletteColour(p % 20);
+      SetPaletteColour(p % 20);
     }
     DrawFrame(p >= 20 && p <= 39 ? r.ImgBlocksChanger : r.ImgBlocksPlain, kBlockFrames, x, y, e);
     DrawFrame(r.ImgBlocksCorners, kCornerFrames, x, y, c);
   } else if (p >= 40 && p <= 59) {
     plat::SetAlpha(0.5f);
-    PaletteColour(p - 40);
+    SetPaletteColour(p - 40);
     DrawFrame(r.ImgBlocksZone, kBlockFrames, x, y, e);
   } else if (p == kTileNoRope) {
     plat::SetAlpha(0.5f);
@@ -225,7 +221,7 @@ void Tavik::Draw() {
 
   // Body and belt.
   plat::DrawImage(r.ImgBody, x, y - 8);
-  PaletteColour(colour);
+  SetPaletteColour(colour);
   plat::DrawImage(r.ImgBelt, x, y - 6);
   plat::SetColor(255, 255, 255);
 

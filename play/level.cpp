@@ -56,25 +56,17 @@ std::string ReplayPath(const std::string& pack, int n) {
 int LoadLevel(int n) {
   Level.LevelDirty = 0;
   const std::string& pack = fe::Game.CurrentPack;
-  const bool builtin = IsBuiltinPack(pack);
-  // Only levels 0..50 are built in; a higher number is a missing level, as
-  // is a pack file that exists but cannot be opened.
-  if (builtin && n > kLevelCount) {
-    ClearGrids();
-    return 0;
-  }
   const std::string path = LevelPath(pack, n);
-  if (!builtin && plat::FileType(path) != plat::kFileNormal) {
-    ClearGrids();
-    return 0;
-  }
-  plat::StreamPtr in = plat::ReadFile(path);
+  // Only levels 0..50 are built in; a higher number is a missing level, as
+  // is a pack file that is not a plain file or cannot be opened.
+  const bool present =
+      IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
+  plat::StreamPtr in = present ? plat::ReadFile(path) : nullptr;
   if (!in) {
     ClearGrids();
     return 0;
   }
-  LevelData& data = Level;
-  DecodeLevel(*in, data);
+  DecodeLevel(*in, Level);
   in->Close();
   return 0;
 }

@@ -3,6 +3,7 @@
 // than reading past the palette.
 #pragma once
 #include "frontend/resources.h"
+#include "platform/gfx.h"
 
 namespace play {
 
@@ -10,10 +11,26 @@ struct Rgb {
   int r = 255, g = 255, b = 255;
 };
 
+inline bool IsPaletteColour(int colour) { return colour >= 0 && colour <= 19; }
+
 inline Rgb PaletteRgb(int colour) {
-  if (colour < 0 || colour > 19) return {};
+  if (!IsPaletteColour(colour)) return {};
   return {fe::Res.BlockPaletteR[colour], fe::Res.BlockPaletteG[colour],
           fe::Res.BlockPaletteB[colour]};
+}
+
+// Sets the drawing colour to the palette entry; an index outside the
+// palette leaves the colour as it was.
+inline void SetPaletteColour(int colour) {
+  if (IsPaletteColour(colour))
+    plat::SetColor(fe::Res.BlockPaletteR[colour], fe::Res.BlockPaletteG[colour],
+                   fe::Res.BlockPaletteB[colour]);
+}
+
+// The colour-cycle entry of an index (taken modulo 256).
+inline Rgb CycleRgb(int index) {
+  const int i = index & 255;
+  return {fe::Res.ColourCycleR[i], fe::Res.ColourCycleG[i], fe::Res.ColourCycleB[i]};
 }
 
 }  // namespace play

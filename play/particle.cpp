@@ -22,10 +22,7 @@ constexpr float kBurstAlpha = 0.5f;
 constexpr float kBurstFade = 0.995f;
 constexpr float kSpentAlpha = 0.001f;
 
-Rgb CoinCycleRgb() {
-  const int i = Run.CoinCycleIndex & 255;
-  return {fe::Res.ColourCycleR[i], fe::Res.ColourCycleG[i], fe::Res.ColourCycleB[i]};
-}
+Rgb CoinCycleRgb() { return CycleRgb(Run.CoinCycleIndex); }
 
 // The random positions truncate the point to whole pixels; a point that is
 // not finite or beyond any screen would make that conversion meaningless

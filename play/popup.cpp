@@ -8,6 +8,7 @@
 #include "frontend/textfield.h"
 #include "play/input.h"
 #include "play/level.h"
+#include "play/palette.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 
@@ -22,10 +23,6 @@ namespace {
 constexpr float kFadeStep = 0.02f;
 
 fe::GInput* NameField() { return fe::Res.RecordNameInput.get(); }
-
-void SetPaletteColour(int c) {
-  plat::SetColor(fe::Res.BlockPaletteR[c], fe::Res.BlockPaletteG[c], fe::Res.BlockPaletteB[c]);
-}
 
 void SetLevelColour() {
   const int m = ((fe::Game.CurrentLevel % 10) + 10) % 10;
@@ -182,7 +179,6 @@ void UpdatePopup() {
         Popup.PopupState = kPopupOpen;
         plat::FlushKeys();
         if (Popup.PopupKind == kPopupNewRecord) {
-          plat::FlushKeys();
           if (fe::GInput* f = NameField(); f && f->visible) f->active = 1;
         }
       }

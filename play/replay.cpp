@@ -23,12 +23,6 @@ HeldInputs CurrentHeld() {
   return {{in.KeyDownLeft, in.KeyDownRight, in.KeyDownUp, in.MouseDown1, in.MouseDown2}};
 }
 
-int ChangedCount(const HeldInputs& now, const HeldInputs& last) {
-  int n = 0;
-  for (int i = 0; i < 5; ++i) n += now.v[i] != last.v[i] ? 1 : 0;
-  return n;
-}
-
 // Truncation toward zero that stays defined for any float.
 int32_t TruncAim(float f) {
   if (!(f > -2147483648.0f && f < 2147483648.0f)) return f > 0 ? INT32_MAX : INT32_MIN;
@@ -56,14 +50,15 @@ int UpdateRecording() {
 
 int RecordInputChanges() {
   const int step = Run.StepCounter;
-  if (ChangedCount(CurrentHeld(), Replay.LastRecordedInput) > 0) {
+  const HeldInputs now = CurrentHeld();
+  if (now != Replay.LastRecordedInput) {
     Demo_Record::Capture();
     Replay.LastEventStep = step;
   } else if (int64_t{step} > int64_t{Replay.LastEventStep} + kHeartbeatSteps) {
     Replay.LastEventStep = step;
     Demo_Record::Capture();
   }
-  Replay.LastRecordedInput = CurrentHeld();
+  Replay.LastRecordedInput = now;
   return 0;
 }
 

@@ -302,26 +302,28 @@ void Tavik::SetColour(int c) {
   fe::PlaySoundEffect(fe::kSfxColourChange);
 }
 
-int SpawnPlayer() {
+namespace {
+
+// A figure on the start cell whose gun may fire once its interval has passed.
+TavikPtr NewFigureAtStart(int ghost) {
   auto t = std::make_shared<Tavik>();
   t->x = Level.StartX;
   t->y = Level.StartY;
   t->lastShotStep = Run.StepCounter;
-  t->firing = 0;
-  t->fireInterval = 40;
-  t->ghost = 0;
-  Run.Player = t;
-  SpawnSparkleParticles(t->x, t->y - 8);
+  t->ghost = ghost;
+  return t;
+}
+
+}  // namespace
+
+int SpawnPlayer() {
+  Run.Player = NewFigureAtStart(0);
+  SpawnSparkleParticles(Run.Player->x, Run.Player->y - 8);
   return 0;
 }
 
 int SpawnGhost() {
-  auto t = std::make_shared<Tavik>();
-  t->x = Level.StartX;
-  t->y = Level.StartY;
-  t->lastShotStep = Run.StepCounter;
-  t->ghost = 1;
-  Run.Ghost = t;
+  Run.Ghost = NewFigureAtStart(1);
   return 0;
 }
 
