@@ -1,6 +1,7 @@
 #include "platform/net.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -51,6 +52,51 @@ bool TcpSocket::Connect(uint32_t ip, int port) {
   if (r != 0) return false;
   peerClosed_ = false;  // a probe before connecting may have set it
   return true;
+}
+
+bool TcpSocket::BeginConnect(uint32_t ip, int port) {
+  if (fd_ < 0 || ip == 0 || port <= 0 || port > 65535) return false;
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0 || ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+  sockaddr_in a = Ipv4Address(ip, port);
+  int r;
+  while ((r = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a)) != 0 && errno == EINTR) {
+  }
+  peerClosed_ = false;
+  return r == 0 || errno == EINPROGRESS;
+}
+
+int TcpSocket::AwaitConnect(int timeoutMs) {
+  if (fd_ < 0) return -1;
+  pollfd p{fd_, POLLOUT, 0};
+  const int r = ::poll(&p, 1, std::max(timeoutMs, 0));
+  if (r < 0) return errno == EINTR ? 0 : -1;
+  if (r == 0) return 0;
+  int err = 0;
+  socklen_t len = sizeof err;
+  if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return -1;
+  // Back to blocking, as the socket stream expects.
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  return 1;
+}
+
+long TcpSocket::Send(const void* buf, size_t n, int timeoutMs) {
+  if (fd_ < 0) return -1;
+  if (n == 0) return 0;
+  pollfd p{fd_, POLLOUT, 0};
+  const int r = ::poll(&p, 1, std::max(timeoutMs, 0));
+  if (r < 0) return errno == EINTR ? 0 : -1;
+  if (r == 0) return 0;
+  const ssize_t k = ::send(fd_, buf, n, MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (k >= 0) return static_cast<long>(k);
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+}
+
+bool TcpSocket::WaitReadable(int timeoutMs) {
+  if (fd_ < 0) return true;
+  pollfd p{fd_, POLLIN, 0};
+  return ::poll(&p, 1, std::max(timeoutMs, 0)) != 0;
 }
 
 int TcpSocket::ReadAvail() {

@@ -16,6 +16,19 @@ class TcpSocket {
   bool Bind(int localPort);
   // ip in host order (127.0.0.1 is 0x7f000001).
   bool Connect(uint32_t ip, int port);
+  // Connecting in two steps, so a caller can give up or do other work while
+  // the other side is slow: BeginConnect starts it (false when it failed at
+  // once, address 0 included); AwaitConnect waits up to timeoutMs and gives
+  // 1 connected, 0 not yet, -1 failed.
+  bool BeginConnect(uint32_t ip, int port);
+  int AwaitConnect(int timeoutMs);
+  // Sends up to n bytes, sleeping up to timeoutMs for room: the count sent,
+  // 0 when the time ran out, -1 when the connection is broken (never a
+  // SIGPIPE).
+  long Send(const void* buf, size_t n, int timeoutMs);
+  // Sleeps up to timeoutMs until bytes can be read or the peer has closed;
+  // false when the time ran out.
+  bool WaitReadable(int timeoutMs);
   // True while open or unread bytes remain.
   bool Connected();
   int ReadAvail();

@@ -9,61 +9,14 @@
 #include <thread>
 
 #include "platform/net.h"
+#include "support/net_support.h"
 
 namespace {
 
-constexpr uint32_t kLoopback = 0x7f000001;
-
-// A one-connection server on 127.0.0.1: accepts, runs the script on the
-// connection's descriptor, then closes it.
-class LittleServer {
- public:
-  explicit LittleServer(std::function<void(int)> script) {
-    listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(kLoopback);
-    socklen_t len = sizeof a;
-    EXPECT_EQ(::bind(listen_, reinterpret_cast<sockaddr*>(&a), len), 0);
-    EXPECT_EQ(::listen(listen_, 1), 0);
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this, script] {
-      int c = ::accept(listen_, nullptr, nullptr);
-      if (c >= 0) {
-        script(c);
-        ::close(c);
-      }
-    });
-  }
-  ~LittleServer() {
-    Join();
-    ::close(listen_);
-  }
-  void Join() {
-    if (thread_.joinable()) thread_.join();
-  }
-  int Port() const { return port_; }
-
- private:
-  int listen_ = -1;
-  int port_ = 0;
-  std::thread thread_;
-};
-
-std::string RecvExactly(int fd, size_t n) {
-  std::string s(n, '\0');
-  size_t got = 0;
-  while (got < n) {
-    ssize_t k = ::recv(fd, s.data() + got, n - got, 0);
-    if (k <= 0) break;
-    got += static_cast<size_t>(k);
-  }
-  s.resize(got);
-  return s;
-}
-
-void SendAll(int fd, const std::string& s) { ::send(fd, s.data(), s.size(), MSG_NOSIGNAL); }
+using vtest::kLoopback;
+using vtest::LittleServer;
+using vtest::RecvExactly;
+using vtest::SendAll;
 
 plat::TcpSocketPtr ConnectTo(int port) {
   auto sock = plat::TcpSocket::Create();
@@ -132,18 +85,9 @@ TEST(NetTest, ReadWaitsForAllBytes) {
 }
 
 TEST(NetTest, FailuresAndAddresses) {
-  // A port with nobody listening.
-  int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(kLoopback);
-  socklen_t len = sizeof a;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&a), len);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(probe);
   auto sock = plat::TcpSocket::Create();
   ASSERT_TRUE(sock);
-  EXPECT_FALSE(sock->Connect(kLoopback, ntohs(a.sin_port)));
+  EXPECT_FALSE(sock->Connect(kLoopback, vtest::FreeLoopbackPort()));
   EXPECT_FALSE(plat::TcpSocket::Create()->Connect(0, 80));  // no address
   EXPECT_FALSE(plat::TcpSocket::Create()->Bind(70000));
 
