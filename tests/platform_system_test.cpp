@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/system.h"
+#include "support/fake_opener.h"
 
 namespace fs = std::filesystem;
 
@@ -91,29 +92,17 @@ TEST_F(SystemTest, LoadsLibrariesFromTheProgramFolder) {
 }
 
 TEST_F(SystemTest, OpenURLPassesOneArgumentWithoutAShell) {
-  const std::string out = dir_ + "/args.txt";
+  std::string pwned;
   {
-    std::ofstream script(dir_ + "/xdg-open");
-    script << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > " << out << ".part && /bin/mv " << out
-           << ".part " << out << "\n";
+    vtest::FakeUrlOpener opener;
+    pwned = opener.Dir() + "/pwned";
+    const std::string url = "http://example.test/up load.php?f=\"a'b\";touch " + pwned + " $(id)";
+    ASSERT_TRUE(plat::OpenURL(url));
+    // The opener is no child of ours: nothing is left to reap.
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(opener.WaitForArgs(), "1\n" + url + "\n");
+    EXPECT_FALSE(fs::exists(pwned));
   }
-  ::chmod((dir_ + "/xdg-open").c_str(), 0755);
-  setenv("PATH", dir_.c_str(), 1);
-
-  const std::string url = "http://example.test/up load.php?f=\"a'b\";touch " + dir_ + "/pwned $(id)";
-  ASSERT_TRUE(plat::OpenURL(url));
-  // The opener is no child of ours: nothing is left to reap.
-  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-
-  for (int i = 0; i < 500 && !fs::exists(out); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::ifstream in(out);
-  std::stringstream got;
-  got << in.rdbuf();
-  EXPECT_EQ(got.str(), "1\n" + url + "\n");
-  EXPECT_FALSE(fs::exists(dir_ + "/pwned"));
-
   setenv("PATH", (dir_ + "/empty").c_str(), 1);
   EXPECT_FALSE(plat::OpenURL("http://example.test/"));
 }

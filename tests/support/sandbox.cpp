@@ -12,6 +12,7 @@
 #include "frontend/gamestate.h"
 #include "frontend/startup.h"
 #include "frontend/sound.h"
+#include "frontend/upload.h"
 #include "play/input.h"
 #include "play/level.h"
 #include "play/popup.h"
@@ -45,6 +46,7 @@ void ResetAllState() {
   fe::ResetStartupGuards();
   fe::ResetButtons();
   fe::ResetAudio();
+  fe::ResetUploadDialog();
   play::ResetInput();
   play::ResetLevel();
   play::ResetRun();

@@ -1,0 +1,61 @@
+// Sending a player's pack to the game's web site: the pack's zip archive,
+// the upload, the web-form fallback in the browser, and the dialog that the
+// options screen carries. Also two screenshot tools no screen calls.
+#pragma once
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "httpupload/site.h"
+
+namespace fe {
+
+enum UploadPage {
+  kUploadNone = 0,
+  kUploadRunning = 1,
+  kUploadSuccess = 2,
+  kUploadFailure = 3,
+  kUploadName = 4,
+};
+
+enum UploadResult { kUploadError = 0, kUploadOk = 1, kUploadTemp = 2, kUploadPerm = 3 };
+
+struct UploadDialogVars {
+  // Entry 0: the pack exported last; entry 1: the uploader's name.
+  std::string UploadFields[2] = {"base", ""};
+  int UploadDialogPage = kUploadNone;  // requested
+  int UploadDialogShownPage = kUploadNone;
+  int UploadDialogFade = 0;  // 0 closed, 1 fading in, 2 open, 3 fading out, 4 closed this frame
+  float UploadDialogAlpha = 0.0f;
+};
+extern UploadDialogVars UploadDialog;
+
+// The site's answer: the first line that is exactly one of the four words.
+int UploadResultFromLines(const std::vector<std::string>& lines);
+
+// Posts the archive with the uploader's name to the site; one of
+// UploadResult. Safe off the main thread: it reads no program-wide state.
+int UploadPack(const std::string& archivePath, const std::string& uploader,
+               const http::SiteAddress& site, const std::atomic<bool>* cancel = nullptr);
+
+// "Data/Packs/<pack>.zip" under the program folder, as the site and the web
+// form expect it.
+std::string PackArchivePath(const std::string& pack);
+
+// The web form's address for an archive: every slash of either kind becomes
+// ";", then what a URL query cannot carry is percent-encoded.
+std::string UploadPageAddress(const http::SiteAddress& site, const std::string& localPath);
+// Opens the web form for UploadFields[0]'s archive in the user's browser.
+void OpenUploadPage();
+
+// "screen" + n with at least three digits + ".png".
+std::string ScreenshotName(int n);
+// Saves the render target as the first free screenshot name in the working
+// directory.
+void SaveScreenshot();
+// Draws and saves levels 1 to 50 of the current pack, one after another.
+void ScreenshotAllLevels();
+
+void ResetUploadDialog();
+
+}  // namespace fe

@@ -1,0 +1,43 @@
+#include "support/fake_opener.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "support/sandbox.h"
+
+namespace vtest {
+
+FakeUrlOpener::FakeUrlOpener() {
+  dir_ = MakeTempDir("opener");
+  const std::string out = dir_ + "/args.txt";
+  std::ofstream(dir_ + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > " << out
+                                    << ".part && /bin/mv " << out << ".part " << out << "\n";
+  ::chmod((dir_ + "/xdg-open").c_str(), 0755);
+  const char* path = std::getenv("PATH");
+  oldPath_ = path ? path : "";
+  ::setenv("PATH", dir_.c_str(), 1);
+}
+
+FakeUrlOpener::~FakeUrlOpener() {
+  ::setenv("PATH", oldPath_.c_str(), 1);
+  RemoveTree(dir_);
+}
+
+std::string FakeUrlOpener::WaitForArgs() const {
+  const std::string out = dir_ + "/args.txt";
+  for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::ifstream in(out);
+  std::stringstream got;
+  got << in.rdbuf();
+  return got.str();
+}
+
+}  // namespace vtest
