@@ -6,6 +6,7 @@
 #include "frontend/gamestate.h"
 #include "frontend/resources.h"
 #include "frontend/sound.h"
+#include "frontend/upload.h"
 #include "play/input.h"
 #include "play/popup.h"
 #include "play/replay.h"
@@ -198,6 +199,7 @@ void Button::DoAction(int action) {
     case kActMusicMinus: ChangeMusicVolume(-0.1f); break;
     case kActMusicPlus: ChangeMusicVolume(0.1f); break;
     case kActOptionsBack: SetState(kStateMainMenu); break;
+    case kActUpload: UploadButtonPressed(); break;
     case kActCredits: SetState(kStateCredits); break;
     case kActCreditsBack: SetState(kStateMainMenu); break;
     case kActSelectBack: SetState(kStateMainMenu); break;

@@ -2,6 +2,7 @@
 
 #include "frontend/font.h"
 #include "frontend/resources.h"
+#include "frontend/upload.h"
 #include "play/input.h"
 #include "play/level.h"
 #include "play/popup.h"
@@ -53,6 +54,7 @@ namespace {
 void CopyTypedText(const GInput& f) {
   if (f.mode == kInputLevelName) play::Level.LevelName = f.text;
   if (f.mode == kInputLevelAuthor) play::Level.LevelAuthor = f.text;
+  if (f.mode == kInputUploaderName) UploadDialog.UploadFields[1] = f.text;
 }
 
 void EnterPressed(GInput& f) {
@@ -60,9 +62,12 @@ void EnterPressed(GInput& f) {
     case kInputRecordName:
       play::CommitRecordName();
       break;
+    case kInputUploaderName:
+      f.active = 0;
+      UploadDialog.UploadDialogPage = kUploadRunning;
+      break;
     case kInputLevelName:
     case kInputLevelAuthor:
-    case kInputUploaderName:
     case kInputNewPackName:
       f.active = 0;
       break;

@@ -9,8 +9,6 @@ namespace fe {
 
 UploadDialogVars UploadDialog;
 
-void ResetUploadDialog() { UploadDialog = UploadDialogVars{}; }
-
 int UploadResultFromLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
     if (line == "SUCCESS") return kUploadOk;
@@ -31,8 +29,8 @@ int UploadPack(const std::string& archivePath, const std::string& uploader,
   return UploadResultFromLines(req.Post(site.host, site.port, "/velkor/updated.php"));
 }
 
-std::string PackArchivePath(const std::string& pack) {
-  return plat::ProgramDir() + "/Data/Packs/" + pack + ".zip";
+std::string PackArchivePath(const std::string& programDir, const std::string& pack) {
+  return programDir + "/Data/Packs/" + pack + ".zip";
 }
 
 std::string UploadPageAddress(const http::SiteAddress& site, const std::string& localPath) {

@@ -40,7 +40,21 @@ int UploadPack(const std::string& archivePath, const std::string& uploader,
 
 // "Data/Packs/<pack>.zip" under the program folder, as the site and the web
 // form expect it.
-std::string PackArchivePath(const std::string& pack);
+std::string PackArchivePath(const std::string& programDir, const std::string& pack);
+
+// The pack's files in archive order, each with the member name the site
+// expects: pack + "\levels\" + n + ".doy" (n 0..50), then
+// "\replays\" + n + ".doyplay", then "\scores.dat"; only levels and
+// replays that exist.
+struct PackMember {
+  std::string diskPath;
+  std::string memberName;
+};
+std::vector<PackMember> PackMembers(const std::string& programDir, const std::string& pack);
+// Writes the pack's archive under a temporary name and renames it over the
+// old one only when every member went in; false (the old archive kept)
+// otherwise. Changes no working directory; safe off the main thread.
+bool ExportPack(const std::string& programDir, const std::string& pack);
 
 // The web form's address for an archive: every slash of either kind becomes
 // ";", then what a URL query cannot carry is percent-encoded.
@@ -56,6 +70,20 @@ void SaveScreenshot();
 // Draws and saves levels 1 to 50 of the current pack, one after another.
 void ScreenshotAllLevels();
 
+// What the options screen calls. On entry: EnterUploadDialog (no page).
+// Each frame: UpdateUploadDialog, and only while UploadDialogFade is 0 its
+// own buttons; after its own drawing, DrawUploadDialog. When the screen is
+// left: LeaveUploadDialog, which stops an upload still running (Escape or
+// the window's close button during an upload). The upload button (action
+// 19) calls UploadButtonPressed.
+void EnterUploadDialog();
+void UpdateUploadDialog();
+void DrawUploadDialog();
+void LeaveUploadDialog();
+bool UploadRunning();
+void UploadButtonPressed();
+
+// Stops an upload still running and closes the dialog.
 void ResetUploadDialog();
 
 }  // namespace fe

@@ -55,6 +55,8 @@ LittleServer::LittleServer(std::function<void(int)> script) {
 }
 
 LittleServer::~LittleServer() {
+  // Wakes an accept still waiting when the client never came.
+  ::shutdown(listen_, SHUT_RDWR);
   Join();
   ::close(listen_);
 }
