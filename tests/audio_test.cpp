@@ -97,6 +97,39 @@ TEST_F(AudioTest, VolumeAndRateAreClampedAndBadInputIsQuiet) {
   EXPECT_FALSE(plat::ChannelPlaying(ch));
 }
 
+// A damaged file's chunk sizes are checked against its length before anything
+// is allocated for them.
+TEST_F(AudioTest, WavChunksLongerThanTheFileAreRefusedAndAnEmptyOneIsSilent) {
+  auto wav = [](uint32_t claimed, size_t present) {
+    std::string b = "RIFF____WAVEfmt ";
+    auto u16 = [&](int v) { b += static_cast<char>(v & 0xFF), b += static_cast<char>(v >> 8); };
+    auto u32 = [&](uint32_t v) { u16(static_cast<int>(v & 0xFFFF)), u16(static_cast<int>(v >> 16)); };
+    u32(16), u16(1), u16(1), u32(22050), u32(44100), u16(2), u16(16);
+    b += "data", u32(claimed), b += std::string(present, '\x10');
+    char path[] = "/tmp/velkor_wav_XXXXXX";
+    FILE* f = ::fdopen(::mkstemp(path), "wb");
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return std::string(path);
+  };
+  const struct {
+    uint32_t claimed;
+    size_t present;
+    bool loads;
+    int frames;
+  } cases[] = {{0xFFFFFF00u, 16, false, 0}, {17, 16, false, 0}, {0, 0, true, 0}, {16, 16, true, 16}};
+  for (const auto& c : cases) {
+    const std::string path = wav(c.claimed, c.present);
+    plat::SoundPtr s = plat::LoadSound(path);
+    std::remove(path.c_str());
+    EXPECT_EQ(s != nullptr, c.loads) << c.claimed;
+    EXPECT_NEAR(plat::SoundFrames(s), c.frames, 1) << c.claimed;
+    plat::ChannelPtr ch = plat::AllocChannel();
+    plat::PlaySound(s, ch);
+    EXPECT_EQ(Mix(64).peak > 0, c.frames > 0) << c.claimed;
+  }
+}
+
 TEST(AudioDevice, NoAudioDriverMeansSilenceNotFailure) {
   ::setenv("SDL_AUDIODRIVER", "none_such_driver", 1);
   plat::SetAudioOutputEnabled(false);
