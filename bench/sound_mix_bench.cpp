@@ -22,6 +22,7 @@
 #include "frontend/sound.h"
 #include "platform/audio.h"
 #include "platform/files.h"
+#include "platform/limiter.h"
 #include "platform/system.h"
 #include "play/harness.h"
 #include "soundlib/binding.h"
@@ -103,6 +104,7 @@ int main() {
   }
 
   std::vector<float> effects, tune;
+  plat::PeakLimiter musicLimiter(plat::kMusicCeiling, plat::kMixRate);  // as the library's output does
   play::PlayRunOptions options;
   options.onFrame = [&](int) {
     const size_t at = effects.size();
@@ -110,6 +112,7 @@ int main() {
     tune.resize(at + 2 * kFrameSamples);
     plat::MixEffects(effects.data() + at, kFrameSamples);
     render(music, tune.data() + at, kFrameSamples);
+    musicLimiter.Process(tune.data() + at, kFrameSamples);
     return true;
   };
   const struct {
@@ -145,6 +148,20 @@ int main() {
               m.rms, m.windowMin, m.windowMax);
   std::printf("heard:   peak %.3f  clipped %ld\n", t.peak, t.clipped);
   std::printf("effects/music rms ratio: %.2f\n", m.rms > 0 ? e.rms / m.rms : 0.0);
+
+  // Every module on its own, a minute each, before the output's limiter.
+  for (int track = 0; track < 4; ++track) {
+    const soundlib::DWORD h =
+        Bass.BASS_MusicLoad(0, plat::ResolvePath(fe::MusicTrackFile(track)).c_str(), 0, 0, 4, 0);
+    Bass.BASS_MusicSetAttribute(h, 0, 80);
+    Bass.BASS_ChannelSetAttributes(h, 44100, static_cast<int>(volume), -1);
+    Bass.BASS_MusicSetAttribute(h, 5, static_cast<soundlib::DWORD>(fe::Settings.MusicVolume * 40));
+    std::vector<float> minute(2 * 60 * plat::kMixRate);
+    render(h, minute.data(), 60 * plat::kMixRate);
+    const Levels l = Measure(minute, w1s, 0.0);
+    std::printf("module %d (%s): peak %.3f  rms %.3f (1 s windows %.3f-%.3f)\n", track,
+                fe::MusicTrackFile(track), l.peak, l.rms, l.windowMin, l.windowMax);
+  }
   fs::current_path(fs::temp_directory_path());
   fs::remove_all(dir);
   return 0;

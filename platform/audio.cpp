@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/limiter.h"
 
 namespace plat {
 
@@ -37,6 +38,7 @@ struct Mixer {
   SDL_AudioDeviceID device = 0;
   bool triedOpen = false;
   bool outputEnabled = true;
+  PeakLimiter limiter{kEffectsCeiling, kMixRate};
 };
 
 // Never destroyed: the audio thread may still run while the process exits.
@@ -104,12 +106,13 @@ void MixEffects(float* out, int frames) {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     }
   }
-  for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  m.limiter.Process(out, frames);
 }
 
 void SetAudioOutputEnabled(bool enabled) {
   Mixer& m = M();
   m.outputEnabled = enabled;
+  m.limiter.Reset();
   if (!enabled && m.device != 0) {
     SDL_CloseAudioDevice(m.device);  // waits for a running callback
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
