@@ -4,6 +4,7 @@
 
 #include "frontend/upload.h"
 #include "platform/files.h"
+#include "platform/packpath.h"
 #if __has_include("zip/zipfile.h")
 #include "zip/zipfile.h"
 #define VELKOR_HAVE_ZIP 1
@@ -34,6 +35,7 @@ bool ExportPack(const std::string& programDir, const std::string& pack) {
 #ifndef VELKOR_HAVE_ZIP
   return false;  // interim: until the zip engine is on this branch
 #else
+  if (!plat::IsSafePackName(pack)) return false;
   const std::string final = plat::ResolvePath(PackArchivePath(programDir, pack));
   const std::string temp = final + ".part";
   bool ok = false;
