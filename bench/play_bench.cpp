@@ -12,7 +12,6 @@
 #include <random>
 #include <string>
 
-#include "frontend/config.h"
 #include "frontend/startup.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
@@ -20,6 +19,7 @@
 #include "platform/system.h"
 #include "play/harness.h"
 #include "play/tavik.h"
+#include "services/config.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

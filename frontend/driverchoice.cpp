@@ -1,6 +1,6 @@
-#include "frontend/config.h"
 #include "frontend/startup.h"
 #include "platform/platform.h"
+#include "services/config.h"
 
 namespace fe {
 

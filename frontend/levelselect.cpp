@@ -2,18 +2,18 @@
 
 #include <string>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
 #include "frontend/menuframe.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/tavik.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
+#include "play/tavik.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace fe {
 

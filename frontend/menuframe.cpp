@@ -1,13 +1,13 @@
 #include "frontend/menuframe.h"
 
-#include "frontend/buttons.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "play/tavik.h"
+#include "services/buttons.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
 
 namespace fe {
 

@@ -1,19 +1,20 @@
 #include "frontend/startup.h"
 
 #include "assets/builtin_levels.h"
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
+#include "frontend/dispatcher.h"
 #include "frontend/screens.h"
-#include "frontend/sound.h"
-#include "frontend/textfield.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "platform/platform.h"
 #include "play/state.h"
 #include "play/tavik.h"
-#include "platform/platform.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/sound.h"
+#include "services/textfield.h"
 #include "soundlib/binding.h"
 
 namespace fe {
@@ -230,6 +231,7 @@ void StartUp() {
   Game.MenuMouseY = plat::MouseY();
   // 30-31.
   LoadImages(&R::ImgMenuTitle, &R::ImgLevelSelectTitle);
+  play::InstallButtonActions();
   CreateButtons(1, 27);
   // 32-33.
   for (int& v : Records.LevelStatus) v = 0;

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "play/input.h"
-#include "play/level.h"
+#include "services/input.h"
+#include "services/level.h"
 
 namespace play {
 

@@ -1,15 +1,15 @@
 // The countdown before each run, the ready/go banner and the status bar.
 #include <string>
 
-#include "frontend/font.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/palette.h"
-#include "play/popup.h"
 #include "play/replay.h"
 #include "play/tavik.h"
+#include "services/font.h"
+#include "services/palette.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 

@@ -1,13 +1,13 @@
 // Drawing of the level, the figure and one whole frame of play.
 #include <cmath>
 
-#include "frontend/resources.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
-#include "play/palette.h"
 #include "play/particle.h"
 #include "play/tavik.h"
+#include "services/palette.h"
+#include "services/resources.h"
 
 namespace play {
 

@@ -4,13 +4,13 @@
 #include <map>
 #include <sstream>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/input.h"
 #include "play/tavik.h"
+#include "services/config.h"
+#include "services/gamestate.h"
 
 namespace play {
 

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace play {
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstddef>
 
-#include "frontend/resources.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/palette.h"
 #include "play/tavik.h"
+#include "services/palette.h"
+#include "services/resources.h"
 
 namespace play {
 

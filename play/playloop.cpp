@@ -2,20 +2,20 @@
 // simulation steps and slow motion, death and restart, the finish.
 #include <cmath>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
 #include "play/particle.h"
-#include "play/popup.h"
 #include "play/replay.h"
 #include "play/state.h"
 #include "play/tavik.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 
@@ -122,6 +122,11 @@ int RestartLevel() {
   Run.Ghost.reset();
   Run.GhostFinished = 0;
   return 0;
+}
+
+void InstallButtonActions() {
+  fe::ButtonHooks.RestartLevel = [] { RestartLevel(); };
+  fe::ButtonHooks.DeletePackReplays = [] { DeletePackReplays(); };
 }
 
 void BeginPlay(int n, const LevelData* preset) {

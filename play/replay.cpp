@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "frontend/gamestate.h"
 #include "platform/files.h"
-#include "play/input.h"
-#include "play/level.h"
 #include "play/tavik.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
 
 namespace play {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "frontend/sound.h"
 #include "play/bullet.h"
 #include "play/particle.h"
 #include "play/replay.h"
+#include "services/sound.h"
 
 namespace play {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/gfx.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "services/input.h"
+#include "services/level.h"
 
 namespace play {
 
@@ -113,6 +113,9 @@ class coins {
 };
 int ResetCoins();
 int ClearCoins();
+// Places the start, the exit and the coins of the loaded level for a run;
+// returns 0.
+int SetupLevelObjects(int keepCoins);
 
 // ---------------------------------------------------------------- run state
 enum CountdownStateValue {
@@ -189,6 +192,10 @@ void BeginPlay(int n, const LevelData* preset = nullptr);
 // not flipped (headless runs advance the clock themselves).
 void PlayFrame(bool draw);
 void EndPlay(int n);
+
+// Hands the menu buttons the work of theirs that lies in play (restart,
+// deleting the pack's replays); the start-up runs it once.
+void InstallButtonActions();
 
 int StepGame();
 int FinishLevel();

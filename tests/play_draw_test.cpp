@@ -6,13 +6,13 @@
 
 #include <filesystem>
 
-#include "frontend/resources.h"
 #include "frontend/startup.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "play/harness.h"
 #include "play/tavik.h"
+#include "services/resources.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 

@@ -7,14 +7,14 @@
 #include <fstream>
 
 #include "assets/builtin_levels.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/sound.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "play/harness.h"
 #include "play/tavik.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/sound.h"
 #include "support/bytes.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"

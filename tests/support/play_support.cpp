@@ -7,9 +7,9 @@
 
 #include "play/bullet.h"
 #include "play/particle.h"
-#include "play/popup.h"
 #include "play/replay.h"
 #include "play/tavik.h"
+#include "services/popup.h"
 
 namespace vtest {
 

@@ -7,19 +7,19 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
 #include "frontend/startup.h"
-#include "frontend/sound.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/popup.h"
+#include "platform/headless.h"
+#include "platform/system.h"
 #include "play/replay.h"
 #include "play/state.h"
 #include "play/tavik.h"
-#include "platform/headless.h"
-#include "platform/system.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
+#include "services/sound.h"
 
 namespace fs = std::filesystem;
 
@@ -51,6 +51,8 @@ void ResetAllState() {
   play::ResetSharedLists();
   play::ResetReplay();
   play::ResetPopup();
+  // Wired as the start-up wires it, so a test can press any button.
+  play::InstallButtonActions();
 }
 
 GameSandbox::GameSandbox(int driver) {

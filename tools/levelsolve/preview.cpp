@@ -1,6 +1,6 @@
 #include "preview.h"
 
-#include "frontend/resources.h"
+#include "services/resources.h"
 
 #include <png.h>
 

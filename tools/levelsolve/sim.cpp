@@ -1,8 +1,8 @@
 #include "sim.h"
 
 #include "play/bullet.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "services/input.h"
+#include "services/level.h"
 
 namespace solve {
 

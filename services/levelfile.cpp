@@ -1,4 +1,4 @@
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace play {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace play {
 
@@ -45,7 +45,5 @@ int LoadLevel(int n);
 // written; the replay and records of a changed level are reset only after
 // the level is safely on disk.
 int SaveLevel(int n);
-// Places start, exit and coins of the loaded level; returns 0.
-int SetupLevelObjects(int keepCoins);
 
 }  // namespace play

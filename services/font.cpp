@@ -1,8 +1,8 @@
-#include "frontend/font.h"
+#include "services/font.h"
 
 #include <cctype>
 
-#include "frontend/resources.h"
+#include "services/resources.h"
 
 namespace fe {
 

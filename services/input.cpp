@@ -1,11 +1,11 @@
-#include "play/input.h"
+#include "services/input.h"
 
 #include <cmath>
 
-#include "frontend/config.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "services/config.h"
 
 namespace play {
 

@@ -1,5 +1,5 @@
-// Game states, the state switch and the dispatcher loop that runs the
-// screens one after another until quit.
+// Game states and the state switch: the current and previous state, level
+// and third value, and the current pack.
 #pragma once
 #include <string>
 
@@ -41,33 +41,10 @@ extern GameFlow Game;
 // Each argument other than KeepValue moves the current value into its
 // previous slot and replaces it.
 void SetGameState(int state, int level, int param);
-void EnterStartState();
-
-// One dispatcher pass: housekeeping, then the current state's handler.
-void DispatcherPass();
-void RunDispatcher();
 
 // True when the current pack is the built-in one ("base", any case).
 bool IsBasePack();
 std::string PackDir(const std::string& pack);  // "data/packs/" + pack
-
-// Screen routines. Each runs its own frame loop until the state changes.
-// The dispatcher reaches them through this table so a test (or a screen
-// that is not built yet) can stand in for any of them.
-struct ScreenTable {
-  void (*RunMainMenu)();
-  void (*RunSplash)();
-  void (*RunCredits)();
-  void (*RunLevelSelect)(int arg);
-  void (*RunPackLevelSelect)(int arg);
-  void (*RunOptions)();
-  void (*RunKeySetup)();
-  void (*RunEditor)();
-  void (*PlayLevel)(int level);
-  void (*RunPackPreview)();
-};
-ScreenTable& Screens();
-void ResetScreens();
 
 void ResetGameFlow();
 

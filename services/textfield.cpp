@@ -1,13 +1,13 @@
-#include "frontend/textfield.h"
+#include "services/textfield.h"
 
-#include "frontend/font.h"
-#include "frontend/resources.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/popup.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "services/font.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
+#include "services/resources.h"
 
 namespace fe {
 

@@ -1,20 +1,19 @@
-#include "frontend/buttons.h"
+#include "services/buttons.h"
 
 #include <algorithm>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
-#include "play/input.h"
-#include "play/popup.h"
-#include "play/replay.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace fe {
 
 ButtonVars Buttons;
+ButtonActionHooks ButtonHooks;
 
 void ResetButtons() { Buttons = ButtonVars(); }
 
@@ -185,12 +184,14 @@ void Button::DoAction(int action) {
     case kActExit: SetState(kStateQuit); break;
     case kActReplay:
       play::CommitPendingRecordName();
-      play::RestartLevel();
+      if (ButtonHooks.RestartLevel) ButtonHooks.RestartLevel();
       ClosePopupAtOnce();
       break;
     case kActNext: NextLevelAction(); break;
     case kActLevelExit: LevelExitAction(); break;
-    case kActGhosts: play::DeletePackReplays(); break;
+    case kActGhosts:
+      if (ButtonHooks.DeletePackReplays) ButtonHooks.DeletePackReplays();
+      break;
     case kActTimes: ResetAllRecords(); break;
     case kActKeys: SetState(kStateKeySetup); break;
     case kActSfxMinus: ChangeSoundVolume(-0.1f); break;

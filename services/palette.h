@@ -2,8 +2,8 @@
 // tile's colour. A colour outside 0..19 (damaged data) gives white rather
 // than reading past the palette.
 #pragma once
-#include "frontend/resources.h"
 #include "platform/gfx.h"
+#include "services/resources.h"
 
 namespace play {
 

@@ -49,6 +49,15 @@ struct ButtonVars {
 };
 extern ButtonVars Buttons;
 
+// The work of the actions that lies in play, above the buttons: the replay
+// button restarts the level, the ghosts button deletes the pack's replays.
+// Play installs them (play::InstallButtonActions); unset, they do nothing.
+struct ButtonActionHooks {
+  void (*RestartLevel)() = nullptr;
+  void (*DeletePackReplays)() = nullptr;
+};
+extern ButtonActionHooks ButtonHooks;
+
 // Empties the list and the named buttons (tests).
 void ResetButtons();
 

@@ -1,4 +1,4 @@
-#include "frontend/resources.h"
+#include "services/resources.h"
 
 #include <cmath>
 

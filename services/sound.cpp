@@ -1,10 +1,10 @@
-#include "frontend/sound.h"
+#include "services/sound.h"
 
 #include <string>
 
-#include "frontend/config.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "services/config.h"
 #include "soundlib/binding.h"
 
 namespace fe {

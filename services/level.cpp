@@ -1,13 +1,11 @@
-#include "play/level.h"
+#include "services/level.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
 #include "platform/files.h"
-#include "platform/gfx.h"
-#include "play/tavik.h"
+#include "services/config.h"
+#include "services/gamestate.h"
 
 namespace play {
 
@@ -83,34 +81,6 @@ int SaveLevel(int n) {
     const std::string replay = ReplayPath(pack, n);
     if (plat::FileType(replay) == plat::kFileNormal) plat::DeleteFile(replay);
     if (n >= 0 && n <= kLevelCount) fe::ResetLevelRecords(n);
-  }
-  return 0;
-}
-
-int SetupLevelObjects(int keepCoins) {
-  if (keepCoins == 0) {
-    Run.CoinList.clear();
-    Run.CoinsLeft = 0;
-  }
-  plat::SetColor(255, 255, 255);
-  for (int x = 0; x < kLevelW; ++x) {
-    for (int y = 0; y < kLevelH; ++y) {
-      switch (Level.ObjectGrid[x][y]) {
-        case kObjStart:
-          Level.StartX = static_cast<float>(TileSize * x + 8);
-          Level.StartY = static_cast<float>(TileSize * y + 16);
-          break;
-        case kObjExit:
-          Level.ExitX = static_cast<float>(TileSize * x);
-          Level.ExitY = static_cast<float>(TileSize * y);
-          break;
-        case kObjCoin:
-          coins::Create(TileSize * x, TileSize * y);
-          break;
-        default:
-          break;
-      }
-    }
   }
   return 0;
 }

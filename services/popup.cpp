@@ -1,16 +1,16 @@
-#include "play/popup.h"
+#include "services/popup.h"
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/textfield.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/palette.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/palette.h"
+#include "services/resources.h"
+#include "services/textfield.h"
 
 namespace play {
 

@@ -1,15 +1,15 @@
-#include "frontend/config.h"
+#include "services/config.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/resources.h"
 
 namespace fe {
 

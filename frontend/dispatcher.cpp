@@ -1,49 +1,19 @@
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "play/input.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/input.h"
 
 namespace fe {
-
-GameFlow Game;
-
-void ResetGameFlow() { Game = GameFlow{}; }
-
-void SetGameState(int state, int level, int param) {
-  if (state != KeepValue) {
-    Game.PreviousGameState = Game.GameState;
-    Game.GameState = state;
-  }
-  if (level != KeepValue) {
-    Game.PreviousLevel = Game.CurrentLevel;
-    Game.CurrentLevel = level;
-  }
-  if (param != KeepValue) {
-    Game.PreviousStateParam = Game.StateParam;
-    Game.StateParam = param;
-  }
-}
 
 void EnterStartState() {
   SetGameState(kStateSplash, KeepValue, KeepValue);
   LoadRecords();
   LoadStatus();
 }
-
-bool IsBasePack() {
-  std::string p = Game.CurrentPack;
-  std::transform(p.begin(), p.end(), p.begin(), [](unsigned char c) { return std::tolower(c); });
-  return p == "base";
-}
-
-std::string PackDir(const std::string& pack) { return "data/packs/" + pack; }
 
 namespace {
 

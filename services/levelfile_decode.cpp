@@ -1,6 +1,6 @@
 // Kept apart from the encoder so the level compiler can build the format
 // without the platform layer.
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 #include "platform/files.h"
 
