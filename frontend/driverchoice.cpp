@@ -1,4 +1,5 @@
-#include "frontend/startup.h"
+#include "frontend/driverchoice.h"
+
 #include "platform/platform.h"
 #include "services/config.h"
 

@@ -5,7 +5,7 @@
 #include "frontend/menuframe.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/tavik.h"
+#include "play/runstate.h"
 #include "services/buttons.h"
 #include "services/config.h"
 #include "services/font.h"
@@ -13,6 +13,7 @@
 #include "services/input.h"
 #include "services/level.h"
 #include "services/resources.h"
+#include "services/shapes.h"
 #include "services/sound.h"
 
 namespace fe {

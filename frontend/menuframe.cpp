@@ -2,7 +2,9 @@
 
 #include "platform/gfx.h"
 #include "platform/input.h"
-#include "play/tavik.h"
+#include "play/countdown.h"
+#include "play/draw.h"
+#include "play/runstate.h"
 #include "services/buttons.h"
 #include "services/gamestate.h"
 #include "services/input.h"

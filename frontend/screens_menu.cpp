@@ -1,8 +1,9 @@
 // The splash, the main menu and the credits.
+#include "frontend/screens.h"
+
 #include "frontend/dispatcher.h"
 #include "frontend/levelselect.h"
 #include "frontend/menuframe.h"
-#include "frontend/screens.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"

@@ -2,10 +2,11 @@
 
 #include "assets/builtin_levels.h"
 #include "frontend/dispatcher.h"
+#include "frontend/driverchoice.h"
 #include "frontend/screens.h"
 #include "platform/platform.h"
+#include "play/playloop.h"
 #include "play/state.h"
-#include "play/tavik.h"
 #include "services/buttons.h"
 #include "services/config.h"
 #include "services/font.h"

@@ -1,6 +1,5 @@
 // The program's entry and its main body.
 #pragma once
-#include <string>
 
 namespace fe {
 
@@ -13,10 +12,5 @@ void RunGame();
 void StartUp();
 // Allows StartProgram/RunGame to run again (tests only).
 void ResetStartupGuards();
-
-// Driver choice screen and command line.
-std::string JoinCommandLine();
-void RunDriverChoice();
-void OpenGraphicsMode(int mode);
 
 }  // namespace fe

@@ -5,8 +5,9 @@
 
 #include "platform/gfx.h"
 #include "play/cellscan.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
-#include "services/input.h"
+#include "services/geometry.h"
 #include "services/palette.h"
 #include "services/resources.h"
 #include "services/sound.h"

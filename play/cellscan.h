@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "services/input.h"
+#include "services/geometry.h"
 #include "services/level.h"
 
 namespace play {

@@ -1,8 +1,13 @@
 // Coins: collected by touching their cell; the last one opens the exit.
+#include "play/coins.h"
+
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "play/particle.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/level.h"
 #include "services/palette.h"
 #include "services/resources.h"
 #include "services/sound.h"

@@ -1,11 +1,16 @@
 // The countdown before each run, the ready/go banner and the status bar.
+#include "play/countdown.h"
+
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/gfx.h"
+#include "play/coins.h"
 #include "play/replay.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
 #include "services/font.h"
+#include "services/input.h"
 #include "services/palette.h"
 #include "services/popup.h"
 #include "services/resources.h"

@@ -1,11 +1,18 @@
 // Drawing of the level, the figure and one whole frame of play.
+#include "play/draw.h"
+
 #include <cmath>
 
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
+#include "play/coins.h"
+#include "play/countdown.h"
 #include "play/particle.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/level.h"
 #include "services/palette.h"
 #include "services/resources.h"
 

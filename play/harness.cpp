@@ -8,9 +8,12 @@
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/input.h"
+#include "play/playloop.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
 #include "services/config.h"
 #include "services/gamestate.h"
+#include "services/input.h"
 
 namespace play {
 

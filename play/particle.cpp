@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/tavik.h"
+#include "play/runstate.h"
 #include "services/palette.h"
 #include "services/resources.h"
 

@@ -1,25 +1,31 @@
 // The routine of game state 5: level set-up, the frame loop with its fixed
 // simulation steps and slow motion, death and restart, the finish.
+#include "play/playloop.h"
+
 #include <cmath>
 
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
+#include "play/coins.h"
+#include "play/countdown.h"
+#include "play/draw.h"
 #include "play/particle.h"
 #include "play/replay.h"
-#include "play/state.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
 #include "services/buttons.h"
 #include "services/config.h"
 #include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
 #include "services/popup.h"
 #include "services/resources.h"
 #include "services/sound.h"
 
 namespace play {
 
-RunVars Run;
 PlayHooks Hooks;
 
 namespace {
@@ -66,17 +72,6 @@ int gPlayState = 0;  // the game state PlayLevel was entered with
 
 }  // namespace
 
-void ResetRun() {
-  Run = RunVars{};
-  const int now = Now();
-  Run.StepChangeTime = now;
-  Run.LastAliveTime = now;
-  Run.CountdownTime = now;
-  Run.BannerTime = now;
-  Run.RunTime = now;
-  Run.CoinCycleTime = now;
-}
-
 int ResetLevelRun() {
   Run.TimeRate = Run.TargetTimeRate = 1.0f;
   Run.StepsPerFrame = Run.TargetStepsPerFrame = 8;
@@ -84,6 +79,8 @@ int ResetLevelRun() {
   Run.StepCounter = 0;
   return 0;
 }
+
+int CallSpawnPlayer() { return SpawnPlayer(); }
 
 int StepDelayTimer() {
   if (Run.DelayTimerState == 0) {
@@ -95,20 +92,6 @@ int StepDelayTimer() {
   }
   return 0;
 }
-
-TimerRefs Timers() {
-  return {Run.CoinCycleTime, Run.LastAliveTime, Run.StepChangeTime, Run.RunTime,
-          Replay.BestReplayTime, Run.CountdownTime, Run.BannerTime, Run.DelayTimerTime};
-}
-
-void ResetSharedLists() {
-  ClearCoins();
-  ResetBullets();
-  ResetParticles();
-  ClearPlayback();
-}
-
-void ClearLevelGrids() { Level.Clear(); }
 
 int RestartLevel() {
   Run.CountdownState = kCountdownWaitPopup;

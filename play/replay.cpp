@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/files.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
 #include "services/gamestate.h"
 #include "services/input.h"

@@ -8,6 +8,7 @@
 
 #include "platform/gfx.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
 #include "services/palette.h"
 #include "services/resources.h"
 #include "services/sound.h"

@@ -4,7 +4,12 @@
 
 #include "play/bullet.h"
 #include "play/particle.h"
+#include "play/playloop.h"
 #include "play/replay.h"
+#include "play/runstate.h"
+#include "services/geometry.h"
+#include "services/input.h"
+#include "services/level.h"
 #include "services/sound.h"
 
 namespace play {
@@ -331,7 +336,5 @@ int RemovePlayer() {
   Run.Player.reset();
   return 0;
 }
-
-int CallSpawnPlayer() { return SpawnPlayer(); }
 
 }  // namespace play

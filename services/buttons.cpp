@@ -5,6 +5,7 @@
 #include "platform/gfx.h"
 #include "services/config.h"
 #include "services/gamestate.h"
+#include "services/geometry.h"
 #include "services/input.h"
 #include "services/popup.h"
 #include "services/resources.h"

@@ -1,9 +1,6 @@
 #include "services/input.h"
 
-#include <cmath>
-
 #include "platform/clock.h"
-#include "platform/gfx.h"
 #include "platform/input.h"
 #include "services/config.h"
 
@@ -25,8 +22,6 @@ class PlatformSource final : public InputSource {
 
 PlatformSource gPlatformSource;
 InputSource* gSource = &gPlatformSource;
-
-constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
 
@@ -84,87 +79,6 @@ void TickAnimCounter() {
     Input.AnimCounter += 1;
     Input.AnimCounterTime = now;
     if (Input.AnimCounter >= 256) Input.AnimCounter = 0;
-  }
-}
-
-int BoxesOverlap(float ax1, float ay1, float ax2, float ay2, float bx1, float by1, float bx2,
-                 float by2) {
-  if (ax1 > bx2 || ax2 < bx1) return 0;
-  if (ay1 > by2 || ay2 < by1) return 0;
-  return 1;
-}
-
-double SinDeg(double degrees) { return std::sin(degrees * (kPi / 180.0)); }
-double CosDeg(double degrees) { return std::cos(degrees * (kPi / 180.0)); }
-
-float GetAngleBetween(float x1, float y1, float x2, float y2) {
-  const float dx = x1 - x2;
-  const float dy = y1 - y2;
-  return static_cast<float>(std::atan2(static_cast<double>(dx), static_cast<double>(dy)) *
-                                (180.0 / kPi) +
-                            180.0);
-}
-
-float GetDistance(float x1, float y1, float x2, float y2) {
-  const float dx = x1 - x2;
-  const float dy = y1 - y2;
-  return static_cast<float>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
-}
-
-int IsOffScreen(float x, float y) {
-  return (x < -100.0f || x > 900.0f || y < -100.0f || y > 700.0f) ? 1 : 0;
-}
-
-void DrawRectOutline(int x, int y, int w, int h) {
-  const float l = static_cast<float>(x), t = static_cast<float>(y);
-  const float r = static_cast<float>(x + w - 1), b = static_cast<float>(y + h - 1);
-  plat::DrawLine(l, t, r, t, true);
-  plat::DrawLine(l, t, l, b, true);
-  plat::DrawLine(r, t, r, b, true);
-  plat::DrawLine(l, b, r, b, true);
-}
-
-void DrawCenteredOval(float x, float y, float w, float h) {
-  plat::SetBlend(plat::kMaskBlend);
-  plat::DrawOval(x - w / 2, y - h / 2, w, h);
-  plat::SetBlend(plat::kAlphaBlend);
-}
-
-namespace {
-
-// 1-based position of the next delimiter (or piece) after position `after`;
-// 0 when there is none.
-size_t NextDelimiter(const std::string& text, const std::string& delimiter, int width,
-                     size_t after) {
-  size_t best = std::string::npos;
-  auto consider = [&](const std::string& piece) {
-    if (piece.empty()) return;
-    const size_t at = text.find(piece, after);  // 0-based search from `after` = 1-based after+1
-    if (at != std::string::npos && (best == std::string::npos || at < best)) best = at;
-  };
-  if (width <= 0) {
-    consider(delimiter);
-  } else {
-    for (size_t i = 0; i < delimiter.size(); i += static_cast<size_t>(width))
-      consider(delimiter.substr(i, static_cast<size_t>(width)));
-  }
-  return best == std::string::npos ? 0 : best + 1;
-}
-
-}  // namespace
-
-std::string GetField(const std::string& text, const std::string& delimiter, int n, int width) {
-  if (delimiter.empty()) return text;
-  size_t prev = 0;  // 1-based position of the previous delimiter, 0 at the start
-  for (int field = 1;; ++field) {
-    const size_t found = NextDelimiter(text, delimiter, width, prev);
-    if (field == n) {
-      const size_t from = prev;  // 0-based index of one past the previous position
-      if (found == 0) return from <= text.size() ? text.substr(from) : std::string();
-      return text.substr(from, found - 1 - from);
-    }
-    if (found == 0) return std::string();
-    prev = found;
   }
 }
 

@@ -1,7 +1,6 @@
-// The input snapshot that every routine of a simulation step reads, and the
-// small geometry and drawing helpers the whole game shares.
+// The input snapshot that every routine of a simulation step reads, taken
+// once per step in play and once per frame elsewhere.
 #pragma once
-#include <string>
 
 namespace play {
 
@@ -50,23 +49,5 @@ int PollInput(int clear);
 // MouseClick := mouse button 1 hit. Returns 0.
 int PollMouseClick();
 void TickAnimCounter();
-
-// Boxes by two corners; touching edges overlap.
-int BoxesOverlap(float ax1, float ay1, float ax2, float ay2, float bx1, float by1, float bx2,
-                 float by2);
-// Degrees in (0, 360]: (sin a, cos a) points from point 1 toward point 2,
-// 90 right, 180 up, 270 left, 360 down.
-float GetAngleBetween(float x1, float y1, float x2, float y2);
-float GetDistance(float x1, float y1, float x2, float y2);
-int IsOffScreen(float x, float y);
-
-// The one pair of degree trigonometry used by every simulation rule, so
-// that runs repeat exactly.
-double SinDeg(double degrees);
-double CosDeg(double degrees);
-
-void DrawRectOutline(int x, int y, int w, int h);
-void DrawCenteredOval(float x, float y, float w, float h);
-std::string GetField(const std::string& text, const std::string& delimiter, int n, int width);
 
 }  // namespace play

@@ -10,6 +10,7 @@
 #include "services/level.h"
 #include "services/palette.h"
 #include "services/resources.h"
+#include "services/shapes.h"
 #include "services/textfield.h"
 
 namespace play {

@@ -8,6 +8,7 @@
 #include "services/level.h"
 #include "services/popup.h"
 #include "services/resources.h"
+#include "services/shapes.h"
 
 namespace fe {
 

@@ -10,7 +10,7 @@
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "play/harness.h"
-#include "play/tavik.h"
+#include "play/runstate.h"
 #include "services/levelfile.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"

@@ -4,6 +4,8 @@
 
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "play/countdown.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
 #include "services/buttons.h"
 #include "services/config.h"

@@ -7,7 +7,7 @@
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/input.h"
-#include "play/tavik.h"
+#include "play/runstate.h"
 #include "services/config.h"
 #include "services/font.h"
 #include "services/gamestate.h"

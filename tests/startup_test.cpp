@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frontend/dispatcher.h"
+#include "frontend/driverchoice.h"
 #include "frontend/startup.h"
 #include "platform/files.h"
 #include "platform/headless.h"

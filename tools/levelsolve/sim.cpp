@@ -1,7 +1,8 @@
 #include "sim.h"
 
 #include "play/bullet.h"
-#include "services/input.h"
+#include "play/runstate.h"
+#include "services/geometry.h"
 #include "services/level.h"
 
 namespace solve {
