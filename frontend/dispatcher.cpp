@@ -6,6 +6,7 @@
 #include "services/buttons.h"
 #include "services/config.h"
 #include "services/input.h"
+#include "services/level.h"
 
 namespace fe {
 
@@ -26,7 +27,7 @@ void PlaceholderScreen() {
   while (Game.GameState == entered) {
     plat::SetClsColor(0, 0, 0);
     plat::Cls();
-    if (plat::KeyHit(27))
+    if (plat::KeyHit(plat::vk::Escape))
       SetGameState(entered == kStateMainMenu ? kStateQuit : kStateMainMenu, KeepValue, KeepValue);
     if (plat::AppTerminate()) SetGameState(kStateQuit, KeepValue, KeepValue);
     plat::Flip();
@@ -83,7 +84,7 @@ void DispatcherPass() {
     case kStatePlay: s.PlayLevel(Game.CurrentLevel); break;
     case kStateSplash: s.RunSplash(); break;
     case kStateNextLevel:
-      if (Game.CurrentLevel < 51)
+      if (Game.CurrentLevel < play::kLevelSlots)
         SetGameState(kStatePlay, Game.CurrentLevel, KeepValue);
       else
         SetGameState(kStateLevelSelect, KeepValue, KeepValue);
@@ -93,7 +94,7 @@ void DispatcherPass() {
     case kStateCredits: s.RunCredits(); break;
     case kStateNextPackLevel: {
       const int idx = Game.CurrentLevel - 1;
-      const bool playable = idx >= 0 && idx < 51 && Records.PackLevelPlayable[idx] == 1;
+      const bool playable = idx >= 0 && idx < play::kLevelSlots && Records.PackLevelPlayable[idx] == 1;
       if (playable)
         SetGameState(kStatePlay, Game.CurrentLevel, KeepValue);
       else

@@ -52,8 +52,8 @@ void MenuFrame::DrawFade() {
 }
 
 void MenuFrame::ReadKeys() const {
-  play::Input.EscapeHit = plat::KeyHit(27);
-  play::Input.SpaceHit = plat::KeyHit(32);
+  play::Input.EscapeHit = plat::KeyHit(plat::vk::Escape);
+  play::Input.SpaceHit = plat::KeyHit(plat::vk::Space);
 }
 
 void MenuFrame::Show() const { plat::Flip(); }

@@ -67,7 +67,7 @@ struct Splash {
         break;
     }
     // Space skips to the fade out, from wherever the fade stands.
-    if (phase < kFadeOut && plat::KeyHit(32)) Enter(kFadeOut, fade);
+    if (phase < kFadeOut && plat::KeyHit(plat::vk::Space)) Enter(kFadeOut, fade);
   }
 
   void Enter(int next, float f) {

@@ -75,18 +75,16 @@ void coins::Draw() {
   }
 }
 
-int ResetCoins() {
+void ResetCoins() {
   Run.CoinsLeft = 0;
   for (const auto& c : Run.CoinList) {
     c->active = 1;
     Run.CoinsLeft += 1;
   }
-  return 0;
 }
 
-int ClearCoins() {
+void ClearCoins() {
   Run.CoinList.clear();
-  return 0;
 }
 
 int SetupLevelObjects(int keepCoins) {

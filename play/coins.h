@@ -15,8 +15,8 @@ class coins {
   void Collect();
   static std::shared_ptr<coins> Create(int x, int y);
 };
-int ResetCoins();
-int ClearCoins();
+void ResetCoins();
+void ClearCoins();
 // Places the start, the exit and the coins of the loaded level for a run;
 // returns 0.
 int SetupLevelObjects(int keepCoins);

@@ -13,13 +13,21 @@ enum CountdownStateValue {
   kCountdownGo = 4,
 };
 
-int UpdateCountdown();
-int DrawCountdownOverlay();
-int UpdateReadyGoBanner();
-int DrawReadyGoBanner();
-int DrawBottomBar(float x, float y, int cycleColours);
-int UpdateTimeText();
-int DrawTimeText();
+enum BannerStateValue {
+  kBannerHidden = 0,
+  kBannerStart = 1,
+  kBannerReady = 2,     // ready shown
+  kBannerGo = 3,        // go grows while ready fades
+  kBannerGoFading = 4,
+};
+
+void UpdateCountdown();
+void DrawCountdownOverlay();
+void UpdateReadyGoBanner();
+void DrawReadyGoBanner();
+void DrawBottomBar(float x, float y, int cycleColours);
+void UpdateTimeText();
+void DrawTimeText();
 // "m.ss:mmm": the running time leaves milliseconds without leading zeros.
 std::string StatusTimeText(int ms);
 

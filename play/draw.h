@@ -5,15 +5,15 @@
 
 namespace play {
 
-int DrawLevel(int noMarkers);
-int DrawGame();
+void DrawLevel(int noMarkers);
+void DrawGame();
 // The level in play is drawn from one picture of its background and cells,
 // made at each level start (play set-up) and dropped when play is left.
 void CacheLevelPicture();
 void DropLevelPicture();
-int RenderLevelGlow(int noMarkers, int noBackground);
+void RenderLevelGlow(int noMarkers, int noBackground);
 plat::ImagePtr MakeThumbnail(const plat::ImagePtr& image);
-int DrawGlow(float alpha);
-int ShowGlowDebug();
+void DrawGlow(float alpha);
+void ShowGlowDebug();
 
 }  // namespace play

@@ -116,7 +116,7 @@ void SpawnDeathParticles(float px, float py, int colour) {
 }
 
 void SpawnSparkleParticles(float px, float py) {
-  SpawnBurst(px, py, kSparkleBurst, [] { return PaletteRgb(plat::Rand(0, 19)); });
+  SpawnBurst(px, py, kSparkleBurst, [] { return PaletteRgb(plat::Rand(0, kPaletteColours - 1)); });
 }
 
 void SpawnColourChangeParticles(float px, float py, int colour) {

@@ -72,44 +72,41 @@ int gPlayState = 0;  // the game state PlayLevel was entered with
 
 }  // namespace
 
-int ResetLevelRun() {
+void ResetLevelRun() {
   Run.TimeRate = Run.TargetTimeRate = 1.0f;
   Run.StepsPerFrame = Run.TargetStepsPerFrame = 8;
   Run.StepChangeTime = Now();
   Run.StepCounter = 0;
-  return 0;
 }
 
-int CallSpawnPlayer() { return SpawnPlayer(); }
+void CallSpawnPlayer() { SpawnPlayer(); }
 
-int StepDelayTimer() {
-  if (Run.DelayTimerState == 0) {
+void StepDelayTimer() {
+  if (Run.DelayTimerState == kDelayIdle) {
     Run.DelayTimerTime = Now();
-    Run.DelayTimerState = 1;
-  } else if (Run.DelayTimerState == 1 && MoreThanPast(Run.DelayTimerTime, 500)) {
-    Run.DelayTimerState = 2;
+    Run.DelayTimerState = kDelayWaiting;
+  } else if (Run.DelayTimerState == kDelayWaiting && MoreThanPast(Run.DelayTimerTime, 500)) {
+    Run.DelayTimerState = kDelayDone;
     Run.DelayTimerTime = Now();
   }
-  return 0;
 }
 
-int RestartLevel() {
+void RestartLevel() {
   Run.CountdownState = kCountdownWaitPopup;
   ClearPlayback();
   // The aborted run is not kept, and its events must not lead the next one.
   if (Replay.Recording == 1) SaveReplay(0);
   // A restart from the popup's replay button (figure alive or dead) must not
   // be followed by the death restart a second later, mid-countdown.
-  Run.RespawnPhase = 2;
+  Run.RespawnPhase = kRespawnIssued;
   Run.Player.reset();
   Run.Ghost.reset();
-  Run.GhostFinished = 0;
-  return 0;
+  Run.GhostFinished = false;
 }
 
 void InstallButtonActions() {
-  fe::ButtonHooks.RestartLevel = [] { RestartLevel(); };
-  fe::ButtonHooks.DeletePackReplays = [] { DeletePackReplays(); };
+  fe::ButtonHooks.RestartLevel = &RestartLevel;
+  fe::ButtonHooks.DeletePackReplays = &DeletePackReplays;
 }
 
 void BeginPlay(int n, const LevelData* preset) {
@@ -128,10 +125,10 @@ void BeginPlay(int n, const LevelData* preset) {
   Run.StepCounter = 0;
   ResetBullets();
   RestartLevel();
-  Run.RespawnPhase = 1;
+  Run.RespawnPhase = kRespawnArmed;
   const int track = plat::Rand(0, 3);
   if (!Hooks.NoMusic) fe::PlayMusic(track);
-  Replay.PlaybackMode = 0;
+  Replay.PlaybackMode = kPlaybackNone;
   plat::SetScale(1, 1);
   Run.HudColour = 0;
   fe::Button::HideAll();
@@ -177,7 +174,7 @@ void PlayFrame(bool draw) {
     }
   }
   if (Input.SpaceHit) Run.TargetStepsPerFrame = Run.TargetStepsPerFrame == 1 ? 8 : 1;
-  if (Popup.PopupState > 0) Run.TargetStepsPerFrame = 8;
+  if (Popup.PopupState != kPopupClosed) Run.TargetStepsPerFrame = 8;
 
   if (draw) plat::Flip();
 }
@@ -203,7 +200,7 @@ void PlayLevel(int n) {
   EndPlay(n);
 }
 
-int StepGame() {
+void StepGame() {
   Run.StepCounter += 1;
   if (Hooks.BeforePoll) Hooks.BeforePoll(Hooks.ctx);
   PollInput(0);
@@ -220,7 +217,7 @@ int StepGame() {
     ghost->UpdateRope();
     ghost->Update();
     ghost->CheckGhostExit();
-    if (Run.GhostFinished == 1) Run.Ghost.reset();
+    if (Run.GhostFinished) Run.Ghost.reset();
   }
 
   if (TavikPtr player = Run.Player) {
@@ -229,13 +226,13 @@ int StepGame() {
     player->CheckExit();
     player->Update();
     Run.LastAliveTime = Now();
-    if (Run.RespawnPhase == 0) Run.RespawnPhase = 1;
+    if (Run.RespawnPhase == kRespawnAwaitingFigure) Run.RespawnPhase = kRespawnArmed;
   } else {
     Run.TargetStepsPerFrame = 8;
     Input.GameInputLocked = 1;
-    if (Run.RespawnPhase == 1 && MoreThanPast(Run.LastAliveTime, kRespawnDelayMs)) {
+    if (Run.RespawnPhase == kRespawnArmed && MoreThanPast(Run.LastAliveTime, kRespawnDelayMs)) {
       RestartLevel();
-      Run.RespawnPhase = 2;
+      Run.RespawnPhase = kRespawnIssued;
     }
   }
 
@@ -243,10 +240,9 @@ int StepGame() {
 
   if (Run.Player) coins::CheckCollect();
   if (Hooks.AfterStep) Hooks.AfterStep(Hooks.ctx);
-  return 0;
 }
 
-int FinishLevel() {
+void FinishLevel() {
   const int level = fe::Game.CurrentLevel;
   if (fe::Game.CurrentPack == "base" && level >= 1 && level <= kLevelCount) {
     int* status = fe::Records.LevelStatus;
@@ -265,7 +261,6 @@ int FinishLevel() {
   } else {
     OpenPopup(kPopupLevelDone);
   }
-  return 0;
 }
 
 }  // namespace play

@@ -32,12 +32,12 @@ void EndPlay(int n);
 // deleting the pack's replays); the start-up runs it once.
 void InstallButtonActions();
 
-int StepGame();
-int FinishLevel();
-int RestartLevel();
-int ResetLevelRun();
+void StepGame();
+void FinishLevel();
+void RestartLevel();
+void ResetLevelRun();
 // Offered by the play loop and called by nothing in the game.
-int StepDelayTimer();
-int CallSpawnPlayer();
+void StepDelayTimer();
+void CallSpawnPlayer();
 
 }  // namespace play

@@ -13,6 +13,16 @@
 
 namespace play {
 
+// What a missing figure means to the play step.
+enum RespawnPhaseValue {
+  kRespawnAwaitingFigure = 0,  // run started, no live figure seen yet
+  kRespawnArmed = 1,           // a missing figure restarts the level after a second
+  kRespawnIssued = 2,          // the restart has been issued
+};
+
+// The delay timer that the play loop offers.
+enum DelayTimerValue { kDelayIdle = 0, kDelayWaiting = 1, kDelayDone = 2 };
+
 struct RunVars {
   // Play loop and time base.
   int StepCounter = 0;
@@ -21,20 +31,20 @@ struct RunVars {
   int StepChangeTime = 0;
   float TimeRate = 1.0f;
   float TargetTimeRate = 1.0f;
-  int RespawnPhase = 1;
+  int RespawnPhase = kRespawnArmed;
   int LastAliveTime = 0;
   int LastPlayedLevel = 0;
   TavikPtr Player, Ghost;
-  int LevelFinished = 0;
-  int GhostFinished = 0;
+  bool LevelFinished = false;
+  bool GhostFinished = false;
   float GlowAlpha = 0;
-  int DelayTimerState = 0;
+  int DelayTimerState = kDelayIdle;
   int DelayTimerTime = 0;
 
   // Countdown, banner and status bar.
   int CountdownState = kCountdownIdle;
   int CountdownTime = 0;
-  int BannerState = 0;
+  int BannerState = kBannerHidden;
   int BannerTime = 0;
   float ReadyAlpha = 0, GoAlpha = 0;
   float ReadyScale = 1.0f, GoScale = 1.0f;

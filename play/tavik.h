@@ -83,16 +83,16 @@ using TavikPtr = std::shared_ptr<Tavik>;
 // cells near the figure; ScanTiles gives the same answer as the full
 // column-major scan of the level (see FullScanTiles, kept for the tests).
 struct TileScan {
-  int N = -1;     // code of the last qualifying cell
-  int safe = 0;
-  int hitLeft = 0, hitRight = 0, hitHead = 0, hitFloor = 0, onGround = 0;
+  int N = -1;  // code of the last qualifying cell
+  bool safe = false;
+  bool hitLeft = false, hitRight = false, hitHead = false, hitFloor = false, onGround = false;
   float x = 0, y = 0;  // position after the contact pushes
 };
 TileScan ScanTiles(const LevelData& level, const Tavik& t);
 TileScan FullScanTiles(const LevelData& level, const Tavik& t);
 
-int SpawnPlayer();
-int SpawnGhost();
-int RemovePlayer();
+void SpawnPlayer();
+void SpawnGhost();
+void RemovePlayer();
 
 }  // namespace play

@@ -26,36 +26,54 @@ struct ButtonRow {
   int action, group;
 };
 
-// Creation order is list order: the start-up makes rows 1-27, then 28-32.
-const ButtonRow kButtonTable[kButtonRows] = {
-    {"game.png", 300, 200, 1, 0},        {"editor.png", 300, 240, 2, 0},
-    {"options.png", 300, 280, 3, 0},     {"l_replay.png", 270, 400, 6, 5},
-    {"l_next.png", 370, 400, 7, 5},      {"l_exit.png", 460, 400, 8, 5},
-    {"ghosts.png", 100, 100, 9, 3},      {"times.png", 100, 140, 10, 3},
-    {"keys.png", 100, 180, 11, 3},       {"minus.png", 100, 260, 12, 3},
-    {"plus.png", 324, 260, 13, 3},       {"minus.png", 100, 340, 14, 3},
-    {"plus.png", 324, 340, 15, 3},       {"sfx.png", 100, 220, 16, 3},
-    {"music.png", 100, 300, 17, 3},      {"back.png", 690, 525, 18, 3},
-    {"upload.png", 450, 490, 19, 3},     {"credits.png", 300, 320, 20, 0},
-    {"back.png", 690, 525, 21, 10},      {"back.png", 700, 564, 22, 1},
-    {"back.png", 700, 564, 22, 9},       {"l_replay.png", 270, 400, 23, 8},
-    {"l_exit.png", 460, 400, 24, 8},     {"fullscreen.png", 100, 382, 25, 3},
-    {"directx.png", 100, 430, 26, 3},    {"opengl.png", 250, 430, 27, 3},
-    {"exit.png", 300, 400, 5, 0},        {"kc_left.png", 100, 200, 101, 20},
-    {"kc_right.png", 100, 240, 102, 20}, {"kc_jump.png", 100, 280, 103, 20},
-    {"kc_slow.png", 100, 320, 104, 20},  {"back.png", 690, 525, 105, 20},
-};
-
 enum ButtonAction {
   kActGame = 1, kActEditor = 2, kActOptions = 3, kActExit = 5,
   kActReplay = 6, kActNext = 7, kActLevelExit = 8,
   kActGhosts = 9, kActTimes = 10, kActKeys = 11,
   kActSfxMinus = 12, kActSfxPlus = 13, kActMusicMinus = 14, kActMusicPlus = 15,
+  kActSfxLabel = 16, kActMusicLabel = 17,
   kActOptionsBack = 18, kActUpload = 19, kActCredits = 20, kActCreditsBack = 21,
   kActSelectBack = 22, kActReplayAlt = 23, kActExitAlt = 24,
   kActFullScreen = 25, kActDirectX = 26, kActOpenGL = 27,
   kActKeyLeft = 101, kActKeyRight = 102, kActKeyJump = 103, kActKeySlow = 104,
   kActKeysBack = 105,
+};
+
+// Creation order is list order: the start-up makes rows 1-27, then 28-32.
+// A button is live in the game state of its group.
+const ButtonRow kButtonTable[kButtonRows] = {
+    {"game.png", 300, 200, kActGame, kStateMainMenu},
+    {"editor.png", 300, 240, kActEditor, kStateMainMenu},
+    {"options.png", 300, 280, kActOptions, kStateMainMenu},
+    {"l_replay.png", 270, 400, kActReplay, kStatePlay},
+    {"l_next.png", 370, 400, kActNext, kStatePlay},
+    {"l_exit.png", 460, 400, kActLevelExit, kStatePlay},
+    {"ghosts.png", 100, 100, kActGhosts, kStateOptions},
+    {"times.png", 100, 140, kActTimes, kStateOptions},
+    {"keys.png", 100, 180, kActKeys, kStateOptions},
+    {"minus.png", 100, 260, kActSfxMinus, kStateOptions},
+    {"plus.png", 324, 260, kActSfxPlus, kStateOptions},
+    {"minus.png", 100, 340, kActMusicMinus, kStateOptions},
+    {"plus.png", 324, 340, kActMusicPlus, kStateOptions},
+    {"sfx.png", 100, 220, kActSfxLabel, kStateOptions},
+    {"music.png", 100, 300, kActMusicLabel, kStateOptions},
+    {"back.png", 690, 525, kActOptionsBack, kStateOptions},
+    {"upload.png", 450, 490, kActUpload, kStateOptions},
+    {"credits.png", 300, 320, kActCredits, kStateMainMenu},
+    {"back.png", 690, 525, kActCreditsBack, kStateCredits},
+    {"back.png", 700, 564, kActSelectBack, kStateLevelSelect},
+    {"back.png", 700, 564, kActSelectBack, kStatePackLevelSelect},
+    {"l_replay.png", 270, 400, kActReplayAlt, kStatePackPreview},
+    {"l_exit.png", 460, 400, kActExitAlt, kStatePackPreview},
+    {"fullscreen.png", 100, 382, kActFullScreen, kStateOptions},
+    {"directx.png", 100, 430, kActDirectX, kStateOptions},
+    {"opengl.png", 250, 430, kActOpenGL, kStateOptions},
+    {"exit.png", 300, 400, kActExit, kStateMainMenu},
+    {"kc_left.png", 100, 200, kActKeyLeft, kStateKeySetup},
+    {"kc_right.png", 100, 240, kActKeyRight, kStateKeySetup},
+    {"kc_jump.png", 100, 280, kActKeyJump, kStateKeySetup},
+    {"kc_slow.png", 100, 320, kActKeySlow, kStateKeySetup},
+    {"back.png", 690, 525, kActKeysBack, kStateKeySetup},
 };
 
 void SetState(int state) { SetGameState(state, KeepValue, KeepValue); }
@@ -207,12 +225,12 @@ void Button::DoAction(int action) {
     case kActFullScreen: Settings.FullScreen = Settings.FullScreen == 0 ? 1 : 0; break;
     case kActDirectX: Settings.GraphicsDriverChoice = 2; break;
     case kActOpenGL: Settings.GraphicsDriverChoice = 1; break;
-    case kActKeyLeft: Buttons.KeyPromptIndex = 1; break;
-    case kActKeyRight: Buttons.KeyPromptIndex = 2; break;
-    case kActKeyJump: Buttons.KeyPromptIndex = 3; break;
-    case kActKeySlow: Buttons.KeyPromptIndex = 4; break;
+    case kActKeyLeft: Buttons.KeyPromptIndex = kKeyPromptLeft; break;
+    case kActKeyRight: Buttons.KeyPromptIndex = kKeyPromptRight; break;
+    case kActKeyJump: Buttons.KeyPromptIndex = kKeyPromptJump; break;
+    case kActKeySlow: Buttons.KeyPromptIndex = kKeyPromptSlowMo; break;
     case kActKeysBack: SetState(kStateOptions); break;
-    default: break;  // labels (16, 17), the unused replay (23), unknown codes
+    default: break;  // the labels, the unused replay, unknown codes
   }
 }
 

@@ -39,13 +39,20 @@ class Button {
 };
 using ButtonPtr = std::shared_ptr<Button>;
 
+enum KeyPromptValue {
+  kKeyPromptNone = 0,
+  kKeyPromptLeft = 1,
+  kKeyPromptRight = 2,
+  kKeyPromptJump = 3,
+  kKeyPromptSlowMo = 4,
+};
+
 struct ButtonVars {
   std::vector<ButtonPtr> ButtonList;
   // The level-end buttons, for play's popup.
   ButtonPtr BtnReplay, BtnNext, BtnExit, BtnReplayAlt, BtnExitAlt;
-  // Which key the key definition screen waits for: 0 none, 1 left, 2 right,
-  // 3 jump, 4 slow-motion key.
-  int KeyPromptIndex = 0;
+  // Which key the key definition screen waits for.
+  int KeyPromptIndex = kKeyPromptNone;
 };
 extern ButtonVars Buttons;
 

@@ -22,7 +22,7 @@ const char kEmptyRecordName[] = "PLAY ME!";
 const char kEmptyTimeText[] = "--.--:--";
 const char kConfigPath[] = "Data/config.dat";
 const char kStatusPath[] = "data/packs/base/status.dat";
-constexpr int kLevels = 51;
+constexpr int kLevels = play::kLevelSlots;
 constexpr int kPlaces = 5;
 
 bool ValidLevel(int level) { return level >= 0 && level < kLevels; }
@@ -181,7 +181,10 @@ bool NextLevelOpen(int level) {
 void InitConfig() {
   if (plat::FileType(kConfigPath) == plat::kFileNone) {
     plat::MemoryStream out;
-    for (int v : {1000, 1000, 87, 83, 65, 68, 32, 1, 0}) out.WriteInt(v);
+    const SettingsVars d;
+    for (int v : {1000, 1000, d.KeyBindUp, d.KeyBindDown, d.KeyBindLeft, d.KeyBindRight,
+                  d.KeyBindSlowMo, 1, 0})
+      out.WriteInt(v);
     plat::SaveFileSafely(kConfigPath, out.Bytes());
   }
   LoadConfig();

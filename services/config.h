@@ -3,6 +3,9 @@
 #pragma once
 #include <string>
 
+#include "platform/input.h"
+#include "services/level.h"
+
 namespace fe {
 
 constexpr int EmptyRecordTime = 1410065407;  // shows as "--.--:--"
@@ -10,25 +13,26 @@ constexpr int EmptyRecordTime = 1410065407;  // shows as "--.--:--"
 struct SettingsVars {
   float MusicVolume = 1.0f;
   float SfxVolume = 1.0f;
-  int KeyBindLeft = 65;
-  int KeyBindRight = 68;
-  int KeyBindUp = 87;
-  int KeyBindDown = 83;
-  int KeyBindSlowMo = 32;
+  // Virtual-key codes; a letter's code is its capital.
+  int KeyBindLeft = 'A';
+  int KeyBindRight = 'D';
+  int KeyBindUp = 'W';
+  int KeyBindDown = 'S';
+  int KeyBindSlowMo = plat::vk::Space;
   int FullScreen = 1;
   int GraphicsDriverChoice = 0;
 };
 extern SettingsVars Settings;
 
 struct RecordsVars {
-  int RecordTimes[51][5] = {};
-  std::string RecordNames[51][5];
+  int RecordTimes[play::kLevelSlots][5] = {};
+  std::string RecordNames[play::kLevelSlots][5];
   int ShownRecordTimes[5] = {};
   std::string ShownRecordNames[5];
   std::string ShownRecordTimeTexts[5];
-  int LevelStatus[51] = {};
+  int LevelStatus[play::kLevelSlots] = {};
   int RowBonus[5] = {};
-  int PackLevelPlayable[51] = {};
+  int PackLevelPlayable[play::kLevelSlots] = {};
   // Set once the status file has been read (or found missing); until then
   // writing the status reads it first, so saved progress is never replaced
   // by the all-locked start value.

@@ -24,8 +24,8 @@ enum GameStateCode {
 };
 
 struct GameFlow {
-  int GameState = 0;
-  int PreviousGameState = 0;
+  int GameState = kStateMainMenu;
+  int PreviousGameState = kStateMainMenu;
   int CurrentLevel = 0;
   int PreviousLevel = 0;
   int StateParam = 0;

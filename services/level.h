@@ -4,22 +4,13 @@
 #include <string>
 
 #include "services/levelfile.h"
+#include "services/tiles.h"
 
 namespace play {
 
-enum TileCodeValue {
-  kTileEmpty = -1,
-  kTileBlockFirst = 0,     // 0..19 block of palette colour c
-  kTileChangerFirst = 20,  // 20..39 changer of colour c-20
-  kTileZoneFirst = 40,     // 40..59 zone of colour c-40
-  kTileNeutral = 60,
-  kTileNoRope = 61,
-};
-
-enum ObjectCodeValue { kObjNone = 0, kObjStart = 1, kObjExit = 2, kObjCoin = 3 };
-
-constexpr int TileSize = 16;
 constexpr int kLevelCount = 50;  // playable levels 1..50; level 0 is the title backdrop
+// Level numbers 0..kLevelCount: the slots of a pack's records and progress.
+constexpr int kLevelSlots = kLevelCount + 1;
 
 struct LevelVars : LevelData {
   // Feet of the figure at the start, and the exit cell's top-left corner.

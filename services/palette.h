@@ -1,9 +1,10 @@
 // The block palette's colour of an index, for tinting by a figure's or a
-// tile's colour. A colour outside 0..19 (damaged data) gives white rather
-// than reading past the palette.
+// tile's colour. An index outside the palette (damaged data) gives white
+// rather than reading past the table.
 #pragma once
 #include "platform/gfx.h"
 #include "services/resources.h"
+#include "services/tiles.h"
 
 namespace play {
 
@@ -11,7 +12,7 @@ struct Rgb {
   int r = 255, g = 255, b = 255;
 };
 
-inline bool IsPaletteColour(int colour) { return colour >= 0 && colour <= 19; }
+inline bool IsPaletteColour(int colour) { return colour >= 0 && colour < kPaletteColours; }
 
 inline Rgb PaletteRgb(int colour) {
   if (!IsPaletteColour(colour)) return {};

@@ -10,7 +10,7 @@ ResourceSet Res;
 
 namespace {
 
-constexpr int kPalette[20][3] = {
+constexpr int kPalette[play::kPaletteColours][3] = {
     {254, 26, 2},  {253, 112, 1}, {254, 205, 0}, {239, 253, 1}, {167, 253, 1},
     {76, 254, 1},  {10, 254, 3},  {0, 254, 51},  {0, 254, 134}, {1, 254, 213},
     {1, 236, 253}, {1, 156, 254}, {1, 61, 263},  {8, 4, 254},   {67, 0, 253},
@@ -50,7 +50,7 @@ int CycleValue(int a, int b, int step, int steps) {
 }  // namespace
 
 void BuildPalette() {
-  for (int c = 0; c < 20; ++c) {
+  for (int c = 0; c < play::kPaletteColours; ++c) {
     Res.BlockPaletteR[c] = kPalette[c][0];
     Res.BlockPaletteG[c] = kPalette[c][1];
     Res.BlockPaletteB[c] = kPalette[c][2];

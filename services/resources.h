@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/gfx.h"
+#include "services/tiles.h"
 
 namespace fe {
 
@@ -12,7 +13,8 @@ class GFont;
 class GInput;
 
 struct ResourceSet {
-  int BlockPaletteR[20] = {}, BlockPaletteG[20] = {}, BlockPaletteB[20] = {};
+  int BlockPaletteR[play::kPaletteColours] = {}, BlockPaletteG[play::kPaletteColours] = {},
+      BlockPaletteB[play::kPaletteColours] = {};
   int ColourCycleR[256] = {}, ColourCycleG[256] = {}, ColourCycleB[256] = {};
 
   std::shared_ptr<GFont> BigFont, SmallFont;
