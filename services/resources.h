@@ -41,7 +41,7 @@ struct ResourceSet {
 };
 extern ResourceSet Res;
 
-// Palette and colour-cycle tables (start-up steps 13 and 14).
+// The palette and colour-cycle tables, built once at start-up.
 void BuildPalette();
 void BuildColourCycle();
 

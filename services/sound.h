@@ -49,7 +49,8 @@ struct AudioState {
 extern AudioState Audio;
 void ResetAudio();  // tests: fresh state, nothing loaded
 
-// Start-up step 38: sound table, channels, effect loading, music query.
+// At start-up: the sound table, the channels, the effects and the music
+// attribute query.
 void LoadSoundEffects();
 void PlaySoundEffect(int id);
 // Tests: told of every PlaySoundEffect call first (nullptr: nobody).
