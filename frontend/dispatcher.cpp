@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "platform/packpath.h"
 #include "services/buttons.h"
 #include "services/config.h"
 #include "services/input.h"
@@ -58,8 +59,8 @@ ScreenTable DefaultScreens() {
 ScreenTable g_screens = DefaultScreens();
 
 void EnsureReplayDir() {
-  const std::string dir = PackDir(Game.CurrentPack) + "/replays/";
-  if (plat::FileType(dir) != plat::kFileDir) plat::CreateDir(dir);
+  const std::string dir = plat::PackPath(Game.CurrentPack, "/replays/");
+  if (!dir.empty() && plat::FileType(dir) != plat::kFileDir) plat::CreateDir(dir);
 }
 
 }  // namespace

@@ -151,8 +151,9 @@ void PrepareProcess() {
 }
 
 // The settings hold the graphics driver; any command-line argument asks for
-// the choice again.
+// the choice again. Saves a kill cut short are cleared away first.
 void ReadSettingsAndChooseDriver() {
+  RemoveLeftoverSaves();
   InitConfig();
   if (!JoinCommandLine().empty()) Settings.GraphicsDriverChoice = 0;
   if (Settings.GraphicsDriverChoice == 0) RunDriverChoice();
@@ -189,8 +190,8 @@ void BuildTablesAndFonts() {
   BuildColourCycle();
   Res.BigFont = GFont::Load("velkor.png", 32, 32, 20);
   Res.SmallFont = GFont::Load("velkor_small.png", 16, 16, 10);
-  Res.RecordNameInput = GInput::Create(200, 200, kInputRecordName, 8);
-  Res.RecordNameInputAlt = GInput::Create(200, 200, kInputRecordNameAlt, 8);
+  Res.RecordNameInput = GInput::Create(200, 200, kInputRecordName, kRecordNameMax);
+  Res.RecordNameInputAlt = GInput::Create(200, 200, kInputRecordNameAlt, kRecordNameMax);
   Res.ScreenGrab = plat::CreateImage(800, 600, 1);
   play::Input.AnimCounterTime = plat::Millisecs();
 }
@@ -226,8 +227,8 @@ void LoadPlayPictures() {
 void PrepareEditor() {
   LoadImages(&R::ImgEditorPalette, &R::ImgToolHelp);
   play::ClearLevelGrids();
-  Res.LevelNameInput = GInput::Create(70, 568, kInputLevelName, 20);
-  Res.LevelAuthorInput = GInput::Create(370, 568, kInputLevelAuthor, 20);
+  Res.LevelNameInput = GInput::Create(70, 568, kInputLevelName, play::kLevelTextMax);
+  Res.LevelAuthorInput = GInput::Create(370, 568, kInputLevelAuthor, play::kLevelTextMax);
   Res.NewPackNameInput = GInput::Create(310, 300, kInputNewPackName, 20);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/files.h"
+#include "platform/packpath.h"
 #include "play/runstate.h"
 #include "play/tavik.h"
 #include "services/gamestate.h"
@@ -156,7 +157,8 @@ void ClearPlayback() {
 bool PlaybackPending() { return !Replay.ReplayPlaybackList.empty(); }
 
 void DeletePackReplays() {
-  const std::string dir = "data/packs/" + fe::Game.CurrentPack + "/replays/";
+  const std::string dir = plat::PackPath(fe::Game.CurrentPack, "/replays/");
+  if (dir.empty()) return;
   for (const std::string& name : plat::ReadDir(dir)) {
     if (name.size() < 4 || name.compare(name.size() - 4, 4, "play") != 0) continue;
     const std::string path = dir + name;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/packpath.h"
+
 namespace fe {
 
 GameFlow Game;
@@ -30,6 +32,6 @@ bool IsBasePack() {
   return p == "base";
 }
 
-std::string PackDir(const std::string& pack) { return "data/packs/" + pack; }
+std::string PackDir(const std::string& pack) { return plat::PackPath(pack); }
 
 }  // namespace fe

@@ -44,7 +44,7 @@ void SetGameState(int state, int level, int param);
 
 // True when the current pack is the built-in one ("base", any case).
 bool IsBasePack();
-std::string PackDir(const std::string& pack);  // "data/packs/" + pack
+std::string PackDir(const std::string& pack);  // plat::PackPath(pack)
 
 void ResetGameFlow();
 

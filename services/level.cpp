@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/files.h"
+#include "platform/packpath.h"
 #include "services/config.h"
 #include "services/gamestate.h"
 
@@ -37,7 +38,7 @@ void ClearGrids() {
 }
 
 std::string PackLevelFile(const std::string& pack, int n) {
-  return "data/packs/" + pack + "/Levels/" + std::to_string(n) + ".doy";
+  return plat::PackPath(pack, "/Levels/" + std::to_string(n) + ".doy");
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ std::string LevelPath(const std::string& pack, int n) {
 }
 
 std::string ReplayPath(const std::string& pack, int n) {
-  return "data/packs/" + pack + "/replays/" + std::to_string(n) + ".doyplay";
+  return plat::PackPath(pack, "/replays/" + std::to_string(n) + ".doyplay");
 }
 
 int LoadLevel(int n) {
