@@ -151,7 +151,7 @@ void PrepareProcess() {
 }
 
 // The settings hold the graphics driver; any command-line argument asks for
-// the choice again. Saves a kill cut short are cleared away first.
+// the choice again. What saves cut short by a kill left behind goes first.
 void ReadSettingsAndChooseDriver() {
   RemoveLeftoverSaves();
   InitConfig();
