@@ -15,6 +15,7 @@
 #include "play/tavik.h"
 #include "platform/platform.h"
 #include "soundlib/binding.h"
+#include "zip/zipfile.h"
 
 namespace fe {
 
@@ -162,8 +163,9 @@ void OpenDriverAndMode() {
 void StartUp() {
   // 1. Built-in level files.
   assets::RegisterBuiltinLevelFiles();
-  // 2. Modules: the zip unit has nothing to start yet; the sound-library
-  // binding loads the external library and its entry points.
+  // 2. Modules: the zip unit, then the sound-library binding, which loads
+  // the external library and its entry points.
+  zip::InitZipUnit();
   soundlib::StartBinding();
   // 3. Shared lists start empty.
   play::ResetSharedLists();

@@ -109,6 +109,12 @@ int64_t FileSize(const std::string& path) {
   return S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size) : 0;
 }
 
+int64_t FileTime(const std::string& path) {
+  struct stat st;
+  if (!StatResolved(path, st)) return -1;
+  return static_cast<int64_t>(st.st_mtime);
+}
+
 bool DeleteFile(const std::string& path) { return ::unlink(ResolvePath(path).c_str()) == 0; }
 
 bool CreateDir(const std::string& path) {
@@ -364,13 +370,11 @@ StreamPtr WriteFile(const std::string& path) { return OpenFile(path, false, true
 // ---------------------------------------------------------------------------
 // Whole files
 
-bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
+bool LoadStreamBytes(Stream& s, std::vector<uint8_t>& out, int64_t maxBytes) {
   out.clear();
-  StreamPtr s = ReadFile(path);
-  if (!s) return false;
   // Read until the end rather than trusting the size: the file may change.
   uint8_t chunk[65536];
-  while (size_t n = s->Read(chunk, sizeof chunk)) {
+  while (size_t n = s.Read(chunk, sizeof chunk)) {
     if (static_cast<int64_t>(out.size() + n) > maxBytes) {
       out.clear();
       return false;
@@ -378,6 +382,12 @@ bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t m
     out.insert(out.end(), chunk, chunk + n);
   }
   return true;
+}
+
+bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
+  out.clear();
+  StreamPtr s = ReadFile(path);
+  return s && LoadStreamBytes(*s, out, maxBytes);
 }
 
 namespace {
