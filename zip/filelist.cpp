@@ -100,10 +100,11 @@ int TZipFileList::scanLocalHeader() {
   entry.dataOffset = stream->Pos();
   // A member whose data cannot be stepped over ends the scan: a damaged
   // size must never send the scan backwards or round in a loop.
-  if ((h.flags & 8) && !SizesFromCentralDirectory(headerPos, h.descriptor)) return 0;
+  int64_t next = 0;
+  if ((h.flags & 8) && !SizesFromCentralDirectory(headerPos, h.descriptor, next)) return 0;
   const int32_t compressed = static_cast<int32_t>(h.descriptor.compressedSize);
   if (compressed < 0) return 0;
-  stream->Seek(entry.dataOffset + compressed);
+  stream->Seek(std::max(next, entry.dataOffset + compressed));
   entries.push_back(std::move(entry));
   return stream->Pos() > headerPos ? 1 : 0;
 }
@@ -122,7 +123,8 @@ int TZipFileList::deletePathFromFilename(std::string& name) {
   return 0;
 }
 
-bool TZipFileList::SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& out) {
+bool TZipFileList::SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes,
+                                             int64_t& next) {
   if (!central_) {
     central_.emplace();
     const int64_t resume = stream->Pos();
@@ -136,30 +138,31 @@ bool TZipFileList::SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDesc
       for (int64_t i = static_cast<int64_t>(tail.Size()) - kEndBytes; i >= 0 && end < 0; --i)
         if (U32(tail, i) == kEndSignature) end = i;
     }
-    if (end >= 0) {
-      const int64_t cdSize = U32(tail, end + 12);
-      const int64_t cdStart = tailStart + end - cdSize;
+    const int64_t cdStart = end < 0 ? -1 : tailStart + end - U32(tail, end + 12);
+    if (cdStart >= 0) {
       // Data before the archive (or an archive appended to another file)
       // shifts every recorded offset by the same amount.
       const int64_t bias = cdStart - U32(tail, end + 16);
-      stream->Seek(std::max<int64_t>(cdStart, 0));
+      central_->start = cdStart;
+      stream->Seek(cdStart);
       plat::Bank rec(kCentralBytes);
-      while (cdStart >= 0 && stream->Pos() < tailStart + end && ReadBank(*stream, rec) &&
-             U32(rec, 0) == kCentralSignature) {
+      while (stream->Pos() < tailStart + end && ReadBank(*stream, rec) && U32(rec, 0) == kCentralSignature) {
         SZIPFileDataDescriptor d;
         d.fillFromBank(rec, 16);
-        central_->emplace_back(U32(rec, 42) + bias, d);
+        central_->members.emplace_back(U32(rec, 42) + bias, d);
         stream->Seek(stream->Pos() + rec.PeekShort(28) + rec.PeekShort(30) + rec.PeekShort(32));
       }
-      std::sort(central_->begin(), central_->end(),
+      std::sort(central_->members.begin(), central_->members.end(),
                 [](const auto& a, const auto& b) { return a.first < b.first; });
     }
     stream->Seek(resume);
   }
-  auto it = std::lower_bound(central_->begin(), central_->end(), headerPos,
+  const auto& members = central_->members;
+  auto it = std::lower_bound(members.begin(), members.end(), headerPos,
                              [](const auto& e, int64_t pos) { return e.first < pos; });
-  if (it == central_->end() || it->first != headerPos) return false;
-  out = it->second;
+  if (it == members.end() || it->first != headerPos) return false;
+  sizes = it->second;
+  next = it + 1 == members.end() ? central_->start : (it + 1)->first;
   return true;
 }
 

@@ -57,10 +57,15 @@ class TZipFileList {
 
  private:
   // Members whose sizes follow their data (flag bit 3) take them from the
-  // central directory, read once on the first such member.
-  bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& out);
-  using CentralSizes = std::vector<std::pair<int64_t, SZIPFileDataDescriptor>>;
-  std::optional<CentralSizes> central_;
+  // central directory, read once on the first such member; the next header
+  // is where the directory's next member starts, past the data descriptor.
+  // False when the directory does not list the member.
+  bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes, int64_t& next);
+  struct CentralDirectory {
+    std::vector<std::pair<int64_t, SZIPFileDataDescriptor>> members;  // by header position
+    int64_t start = 0;
+  };
+  std::optional<CentralDirectory> central_;
 };
 
 }  // namespace zip

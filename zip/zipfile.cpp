@@ -4,6 +4,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -17,6 +18,8 @@ namespace zip {
 ZipUnit Unit;
 
 namespace {
+
+using Bytes = std::vector<uint8_t>;
 
 // Our own refusals; the library's failures keep its (negative) codes.
 constexpr int kNotWritten = 1;
@@ -118,6 +121,16 @@ bool ReadCurrentMember(void* h, const unz_file_info64& info, const std::string& 
   if (deflated) inflateEnd(&z);
   unzCloseCurrentFile(h);
   return ok && ended && z.avail_out == 0 && Crc(out) == info.crc;
+}
+
+// An archive without members is its end record alone, which the library
+// does not find at the very start of a file.
+bool IsEmptyArchive(const std::string& path) {
+  Bytes bytes;
+  return plat::LoadFileBytes(path, bytes, 22 + 0xFFFF) && bytes.size() >= 22 &&
+         bytes[0] == 'P' && bytes[1] == 'K' && bytes[2] == 5 && bytes[3] == 6 &&
+         std::all_of(bytes.begin() + 8, bytes.begin() + 20, [](uint8_t b) { return b == 0; }) &&
+         bytes.size() == 22u + (bytes[20] | bytes[21] << 8);
 }
 
 }  // namespace
@@ -287,7 +300,7 @@ ZipReader::~ZipReader() {
 int ZipReader::openZip(const std::string& archiveName) {
   if (handle) closeZip();
   void* h = unzOpen(plat::ResolvePath(archiveName).c_str());
-  if (!h) return 0;
+  if (!h && !IsEmptyArchive(archiveName)) return 0;
   handle = h;
   name = archiveName;
   archiveBytes_ = plat::FileSize(archiveName);

@@ -20,6 +20,7 @@
 #include "play/tavik.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "zip/zipfile.h"
 
 namespace fs = std::filesystem;
 
@@ -51,6 +52,7 @@ void ResetAllState() {
   play::ResetSharedLists();
   play::ResetReplay();
   play::ResetPopup();
+  zip::ResetZipUnit();
 }
 
 GameSandbox::GameSandbox(int driver) {
