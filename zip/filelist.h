@@ -34,6 +34,13 @@ struct SZipFileEntry {
 // the name ends in one).
 void SplitMemberName(const std::string& fullName, std::string& simpleName, std::string& dirPath);
 
+// What the scan needs of the central directory, read only for members whose
+// sizes follow their data.
+struct CentralDirectory {
+  std::vector<std::pair<int64_t, SZIPFileDataDescriptor>> members;  // by header position
+  int64_t start = 0;
+};
+
 class TZipFileList {
  public:
   // Scans every local header from the stream's position and sorts the
@@ -61,10 +68,6 @@ class TZipFileList {
   // is where the directory's next member starts, past the data descriptor.
   // False when the directory does not list the member.
   bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes, int64_t& next);
-  struct CentralDirectory {
-    std::vector<std::pair<int64_t, SZIPFileDataDescriptor>> members;  // by header position
-    int64_t start = 0;
-  };
   std::optional<CentralDirectory> central_;
 };
 

@@ -71,8 +71,8 @@ int openNewEntryWithPassword(void* zipHandle, const char* name, const void* info
   const int opened = zipOpenNewFileInZip4(
       zipHandle, name, static_cast<const ::zip_fileinfo*>(info), extraLocal, extraLocalSize,
       extraGlobal, extraGlobalSize, comment, method, level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-      nullptr, 0, 0, 1);
-  if (opened != ZIP_OK) return opened;
+      nullptr, 0, 0, password.empty() ? 0 : 1);
+  if (opened != ZIP_OK || password.empty()) return opened;
   cipher = TraditionalCipher(password);
   uint8_t header[TraditionalCipher::kHeaderBytes];
   std::random_device random;

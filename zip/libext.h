@@ -33,11 +33,12 @@ class TraditionalCipher {
 uint32_t getCurrentEntrySize(void* unzHandle);
 
 // Opens a member for writing whose bytes the caller deflates (raw, no zlib
-// header) and encrypts with `cipher` after this call; the member is then
-// closed with zipCloseFileInZipRaw and its real size and CRC. Writes the
-// 12-byte encryption header, whose last byte is the CRC's top byte so that
-// readers can tell a wrong password. `info` is a zip_fileinfo block.
-// Returns the library's result (0 on success).
+// header) and, with a password, encrypts with `cipher` after this call; the
+// member is then closed with zipCloseFileInZipRaw and its real size and CRC.
+// With a password, writes the 12-byte encryption header, whose last byte is
+// the CRC's top byte so that readers can tell a wrong password; with an
+// empty one the member is plain. `info` is a zip_fileinfo block. Returns the
+// library's result (0 on success).
 int openNewEntryWithPassword(void* zipHandle, const char* name, const void* info,
                              const void* extraLocal, unsigned extraLocalSize,
                              const void* extraGlobal, unsigned extraGlobalSize,

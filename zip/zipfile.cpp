@@ -51,20 +51,6 @@ tm_zip InDosRange(const tm_zip& t) {
   return t;
 }
 
-bool DeflateRaw(const std::vector<uint8_t>& in, int level, std::vector<uint8_t>& out) {
-  z_stream z{};
-  if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-  out.resize(deflateBound(&z, static_cast<uLong>(in.size())));
-  z.next_in = const_cast<Bytef*>(in.data());
-  z.avail_in = static_cast<uInt>(in.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  const int r = deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return r == Z_STREAM_END;
-}
-
 uint32_t Crc(const std::vector<uint8_t>& bytes) {
   return static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
 }
@@ -135,6 +121,42 @@ bool IsEmptyArchive(const std::string& path) {
 
 }  // namespace
 
+// One deflate state serves every member of an archive: setting one up costs
+// more than compressing a small member.
+class RawDeflater {
+ public:
+  ~RawDeflater() {
+    if (ready_) deflateEnd(&z_);
+  }
+  bool Run(const std::vector<uint8_t>& in, int level, std::vector<uint8_t>& out) {
+    if (ready_ && level != level_) {
+      deflateEnd(&z_);
+      ready_ = false;
+    }
+    if (ready_) {
+      deflateReset(&z_);
+    } else {
+      z_ = z_stream{};
+      if (deflateInit2(&z_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+      ready_ = true;
+      level_ = level;
+    }
+    out.resize(deflateBound(&z_, static_cast<uLong>(in.size())));
+    z_.next_in = const_cast<Bytef*>(in.data());
+    z_.avail_in = static_cast<uInt>(in.size());
+    z_.next_out = out.data();
+    z_.avail_out = static_cast<uInt>(out.size());
+    const int r = deflate(&z_, Z_FINISH);
+    out.resize(z_.total_out);
+    return r == Z_STREAM_END;
+  }
+
+ private:
+  z_stream z_{};
+  bool ready_ = false;
+  int level_ = 0;
+};
+
 int InitZipUnit() {
   if (Unit.started) return 0;
   Unit.started = true;
@@ -180,6 +202,8 @@ std::optional<SZipFileEntry> ZipFile::findFile(const std::string& memberName) co
 }
 
 // --- ZipWriter -------------------------------------------------------------
+
+ZipWriter::ZipWriter() = default;
 
 ZipWriter::~ZipWriter() {
   if (handle) zipClose(handle, nullptr);
@@ -234,27 +258,17 @@ int ZipWriter::WriteMember(const std::string& memberName, const tm_zip& time,
   const plat::Bank block = info.toBank();
   ::zip_fileinfo libInfo;
   std::memcpy(&libInfo, block.Data(), sizeof libInfo);
-  const char* const member = memberName.c_str();
-  int r;
-  if (password.empty()) {
-    r = zipOpenNewFileInZip(handle, member, &libInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                            compressionLevel);
-    if (r == ZIP_OK && !bytes.empty()) r = zipWriteInFileInZip(handle, bytes.data(), static_cast<unsigned>(bytes.size()));
-    const int closed = r == ZIP_OK ? zipCloseFileInZip(handle) : ZIP_OK;
-    if (r == ZIP_OK) r = closed;
-  } else {
-    const uint32_t crc = Crc(bytes);
-    TraditionalCipher cipher;
-    r = openNewEntryWithPassword(handle, member, &libInfo, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                 compressionLevel, password, crc, cipher);
-    std::vector<uint8_t> packed;
-    if (r == ZIP_OK && !DeflateRaw(bytes, compressionLevel, packed)) r = ZIP_INTERNALERROR;
-    if (r == ZIP_OK) {
-      cipher.Encrypt(packed.data(), packed.size());
-      r = zipWriteInFileInZip(handle, packed.data(), static_cast<unsigned>(packed.size()));
-    }
-    if (r == ZIP_OK) r = zipCloseFileInZipRaw(handle, static_cast<uLong>(bytes.size()), crc);
-  }
+  // Every member is deflated here and handed to the library raw, whether
+  // it is encrypted or not.
+  const uint32_t crc = Crc(bytes);
+  TraditionalCipher cipher;
+  int r = openNewEntryWithPassword(handle, memberName.c_str(), &libInfo, nullptr, 0, nullptr, 0, nullptr,
+                                   Z_DEFLATED, compressionLevel, password, crc, cipher);
+  if (!deflater_) deflater_ = std::make_unique<RawDeflater>();
+  if (r == ZIP_OK && !deflater_->Run(bytes, compressionLevel, packed_)) r = ZIP_INTERNALERROR;
+  if (r == ZIP_OK && !password.empty()) cipher.Encrypt(packed_.data(), packed_.size());
+  if (r == ZIP_OK) r = zipWriteInFileInZip(handle, packed_.data(), static_cast<unsigned>(packed_.size()));
+  if (r == ZIP_OK) r = zipCloseFileInZipRaw(handle, static_cast<uLong>(bytes.size()), crc);
   if (r != ZIP_OK) {
     failed_ = true;
     return r;

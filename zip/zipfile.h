@@ -51,9 +51,11 @@ class ZipFile {
   std::unique_ptr<TZipFileList> fileList;
 };
 
+class RawDeflater;
+
 class ZipWriter : public ZipFile {
  public:
-  ZipWriter() = default;
+  ZipWriter();
   ZipWriter(const ZipWriter&) = delete;
   ZipWriter& operator=(const ZipWriter&) = delete;
   // Finishes an archive still open, so it is never left without its directory.
@@ -81,6 +83,8 @@ class ZipWriter : public ZipFile {
   void* handle = nullptr;
   int compressionLevel = -1;
   bool failed_ = false;  // a member of the open archive was not written
+  std::unique_ptr<RawDeflater> deflater_;
+  std::vector<uint8_t> packed_;
 };
 
 // A memory stream that owns its bytes; independent of the reader once handed out.
