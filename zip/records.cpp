@@ -8,7 +8,8 @@ namespace zip {
 namespace {
 
 void NeedBytes(const plat::Bank& bank, int64_t offset, int count) {
-  if (offset < 0 || offset + count > static_cast<int64_t>(bank.Size())) {
+  const int64_t size = static_cast<int64_t>(bank.Size());
+  if (offset < 0 || count > size || offset > size - count) {
     plat::RuntimeError("fillFromBank out of bounds");
   }
 }

@@ -290,6 +290,8 @@ int ZipWriter::closeZip(const std::string& comment) {
   }
   handle = nullptr;
   failed_ = false;
+  deflater_.reset();
+  packed_ = {};
   name.clear();
   clearFileList();
   return r;
