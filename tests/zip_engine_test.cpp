@@ -17,6 +17,7 @@
 #include "soundlib/binding.h"
 #include "support/bytes.h"
 #include "support/sandbox.h"
+#include "support/tempdir_test.h"
 #include "zip/libext.h"
 #include "zip/zipfile.h"
 
@@ -239,26 +240,8 @@ TEST(ZipList, PositionsPastFourGigabytes) {
   EXPECT_GT(third, int64_t{1} << 32);
 }
 
-class ZipFiles : public ::testing::Test {
+class ZipFiles : public vtest::InTempDir {
  protected:
-  void SetUp() override {
-    dir_ = vtest::MakeTempDir("zip");
-    cwd_ = plat::CurrentDir();
-    ASSERT_TRUE(plat::ChangeDir(dir_));
-  }
-  void TearDown() override {
-    plat::ChangeDir(cwd_);
-    vtest::RemoveTree(dir_);
-  }
-  static void Write(const std::string& path, const std::string& text) {
-    ASSERT_TRUE(plat::SaveFileSafely(path, Bytes(text.begin(), text.end())));
-  }
-  static std::string Read(const std::string& path) {
-    Bytes b;
-    EXPECT_TRUE(plat::LoadFileBytes(path, b));
-    return std::string(b.begin(), b.end());
-  }
-  static std::string Text(plat::Stream* s) { return s ? s->ReadString(static_cast<size_t>(s->Size())) : "<none>"; }
   // Writes a.zip with text members, each with its password.
   static void MakeArchive(const std::vector<std::array<std::string, 3>>& members) {
     zip::ZipWriter w;
@@ -274,7 +257,6 @@ class ZipFiles : public ::testing::Test {
     for (int i = 0; i < z.getFileCount(); ++i) names.push_back(z.getFileInfo(i).fullName);
     return names;
   }
-  std::string dir_, cwd_;
 };
 
 using Names = std::vector<std::string>;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "support/sandbox.h"
+#include "support/tempdir_test.h"
 #include "zip/zipfile.h"
 
 namespace {
@@ -31,24 +31,9 @@ int Shell(const std::string& command, std::string& out) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Text(plat::Stream* s) { return s ? s->ReadString(static_cast<size_t>(s->Size())) : "<none>"; }
-
-class ZipInterop : public ::testing::Test {
+class ZipInterop : public vtest::InTempDir {
  protected:
-  void SetUp() override {
-    dir_ = vtest::MakeTempDir("zipinterop");
-    cwd_ = plat::CurrentDir();
-    ASSERT_TRUE(plat::ChangeDir(dir_));
-  }
-  void TearDown() override {
-    plat::ChangeDir(cwd_);
-    vtest::RemoveTree(dir_);
-  }
-  static void Write(const std::string& path, const std::string& text) {
-    ASSERT_TRUE(plat::SaveFileSafely(path, Bytes(text.begin(), text.end())));
-  }
   static std::string Body(int n) { return "level " + std::to_string(n) + std::string(n * 7, 'a' + n % 26); }
-  std::string dir_, cwd_;
 };
 
 TEST_F(ZipInterop, ToolsAcceptOurArchives) {
