@@ -9,11 +9,10 @@ BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD"
 
-# The fuzz targets, each for a bounded time under ASan/UBSan: the replay
-# loader, and the zip engine's scan and reader.
-fuzz() {  # target, seconds, seed corpus, what it covers
+# The loaders' fuzz targets, each for a bounded time under ASan/UBSan.
+fuzz() {  # target, seed folder, seconds, what it checks
   mkdir -p "$FUZZ/$1-corpus"
-  if ! "$FUZZ/$1" -max_total_time="$2" "$FUZZ/$1-corpus" "$3" >"$FUZZ/$1.log" 2>&1; then
+  if ! "$FUZZ/$1" -max_total_time="$3" "$FUZZ/$1-corpus" "$2" >"$FUZZ/$1.log" 2>&1; then
     tail -60 "$FUZZ/$1.log"
     echo "$4 fuzzing found a fault"
     exit 1
@@ -24,10 +23,11 @@ if command -v clang++ >/dev/null 2>&1; then
   FUZZ="$BUILD-fuzz"
   cmake -S tests/fuzz -B "$FUZZ" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$FUZZ"
-  fuzz replay_fuzz "${FUZZ_SECONDS:-30}" tests/fuzz/corpus "replay loader"
-  fuzz zip_fuzz "${ZIP_FUZZ_SECONDS:-15}" tests/fuzz/zip_corpus "zip scan and reader"
+  fuzz replay_fuzz tests/fuzz/corpus "${FUZZ_SECONDS:-30}" "replay loader"
+  fuzz level_fuzz tests/fuzz/level_corpus "${FUZZ_SECONDS:-10}" "level decoder"
+  fuzz zip_fuzz tests/fuzz/zip_corpus "${FUZZ_SECONDS:-15}" "zip scan and reader"
 else
-  echo "clang++ is not installed: skipping the fuzz runs"
+  echo "clang++ is not installed: skipping the loaders' fuzz runs"
 fi
 
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
