@@ -17,6 +17,7 @@
 #include "services/sound.h"
 #include "services/textfield.h"
 #include "soundlib/binding.h"
+#include "zip/zipfile.h"
 
 namespace fe {
 
@@ -140,6 +141,7 @@ void LoadImages(plat::ImagePtr ResourceSet::*first, plat::ImagePtr ResourceSet::
 // The built-in level files, and the sound library with its entry points.
 void StartModules() {
   assets::RegisterBuiltinLevelFiles();
+  zip::InitZipUnit();
   soundlib::StartBinding();
 }
 

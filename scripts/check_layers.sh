@@ -3,12 +3,14 @@
 # own (see docs/architecture.md). The layers, bottom to top:
 #
 #   0 platform/
-#   1 modules over the platform: assets/, soundlib/ and any folder not named
-#     below; a module includes the platform only, never another module
-#   2 services/
-#   3 play/
-#   4 editor/
-#   5 frontend/
+#   1 modules over the platform: zip/, ini/, httpupload/ and any folder not
+#     named here; a module includes the platform only, never another module
+#   2 the sound-library binding and the built-in levels: soundlib/, assets/
+#     (the binding starts the zip engine when it loads the library)
+#   3 services/
+#   4 play/
+#   5 editor/
+#   6 frontend/
 #
 # tests/, tools/ and bench/ stand outside the game: they may include any
 # layer, and no layer may include them.
@@ -17,7 +19,7 @@
 #   scripts/check_layers.sh --self-test    show that a planted upward include fails
 set -euo pipefail
 
-declare -A RANK=([platform]=0 [services]=2 [play]=3 [editor]=4 [frontend]=5)
+declare -A RANK=([platform]=0 [soundlib]=2 [assets]=2 [services]=3 [play]=4 [editor]=5 [frontend]=6)
 OUTSIDE=" tests tools bench docs scripts "
 MODULE_RANK=1
 OUTSIDE_RANK=99

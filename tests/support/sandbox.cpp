@@ -21,6 +21,7 @@
 #include "services/level.h"
 #include "services/popup.h"
 #include "services/sound.h"
+#include "zip/zipfile.h"
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,7 @@ void ResetAllState() {
   play::ResetPopup();
   // Wired as the start-up wires it, so a test can press any button.
   play::InstallButtonActions();
+  zip::ResetZipUnit();
 }
 
 GameSandbox::GameSandbox(int driver) {
