@@ -9,6 +9,7 @@
 #include "frontend/screens.h"
 #include "frontend/sound.h"
 #include "frontend/textfield.h"
+#include "ini/ini.h"
 #include "play/input.h"
 #include "play/level.h"
 #include "play/state.h"
@@ -165,6 +166,7 @@ void StartUp() {
   // 2. Modules: the zip unit has nothing to start yet; the sound-library
   // binding loads the external library and its entry points.
   soundlib::StartBinding();
+  ini::InitIniUnit();
   // 3. Shared lists start empty.
   play::ResetSharedLists();
   // 4-5.
