@@ -64,24 +64,26 @@ std::string_view Trim(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-void AppendComment(std::string& line, std::u16string_view comment) {
+void AppendComment(std::string& out, std::u16string_view comment) {
   if (comment.empty()) return;
-  line += "\t;";
-  AppendNarrow(line, comment);
+  out += "\t;";
+  AppendNarrow(out, comment);
 }
 
-std::string ParameterLine(const TINIParameter& p) {
-  std::string line;
-  AppendNarrow(line, p.GetName());
-  line += '=';
+void AppendParameterLine(std::string& out, const TINIParameter& p) {
+  AppendNarrow(out, p.GetName());
+  out += '=';
   bool first = true;
   for (const TINIValue& v : p.Values()) {
-    if (!first) line += ", ";
+    if (!first) out += ", ";
     first = false;
-    AppendNarrow(line, TINIParameter::QuoteValue(v.GetValue()));
+    // What QuoteValue gives, without a text of its own for every value.
+    out += '"';
+    AppendNarrow(out, v.GetValue());
+    out += '"';
   }
-  AppendComment(line, p.GetComment());
-  return line;
+  AppendComment(out, p.GetComment());
+  out += "\r\n";
 }
 
 }  // namespace
@@ -89,34 +91,40 @@ std::string ParameterLine(const TINIParameter& p) {
 // --- writing ----------------------------------------------------------------
 
 void TINIParameter::Save(plat::Stream* stream) const {
-  if (stream) stream->WriteLine(ParameterLine(*this));
+  if (!stream) return;
+  std::string line;
+  AppendParameterLine(line, *this);
+  stream->WriteString(line);
 }
 
-void TINISection::WriteLines(plat::Stream& out, bool sorted) const {
-  std::string header = "[";
-  AppendNarrow(header, GetName());
-  header += ']';
-  AppendComment(header, comment_);
-  out.WriteLine(header);
-  for (const TINIParameter* p : params_.InOrder(sorted)) p->Save(&out);
+void TINISection::AppendLines(std::string& out, bool sorted) const {
+  out += '[';
+  AppendNarrow(out, GetName());
+  out += ']';
+  AppendComment(out, comment_);
+  out += "\r\n";
+  for (const TINIParameter* p : params_.InOrder(sorted)) AppendParameterLine(out, *p);
 }
 
 void TINISection::Save(plat::Stream* stream) const {
-  if (stream) WriteLines(*stream, false);
+  if (!stream) return;
+  std::string lines;
+  AppendLines(lines, false);
+  stream->WriteString(lines);
 }
 
 std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted) {
-  plat::MemoryStream out;
+  std::string text;
   if (!file.comment_.empty()) {
-    std::string line = ";";
-    AppendNarrow(line, file.comment_);
-    out.WriteLine(line);
+    text += ';';
+    AppendNarrow(text, file.comment_);
+    text += "\r\n";
   }
   for (const TINISection* s : file.sections_.InOrder(sorted)) {
-    s->WriteLines(out, sorted);
-    out.WriteLine({});
+    s->AppendLines(text, sorted);
+    text += "\r\n";
   }
-  return std::move(out.Bytes());
+  return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 int TINIFile::Save(int sortFirst) {

@@ -230,7 +230,7 @@ class TINISection : public detail::NamedItem {
   friend class TINIFile;
   friend void ReadIniText(TINIFile& file, std::string_view bytes);
   friend std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted);
-  void WriteLines(plat::Stream& out, bool sorted) const;
+  void AppendLines(std::string& out, bool sorted) const;
 
   std::u16string comment_;
   detail::NamedList<TINIParameter> params_;
