@@ -337,7 +337,9 @@ class TINIFile {
   // sorted, but only once the file is written.
   int Save(int sortFirst);
 
-  static constexpr int64_t kMaxFileBytes = int64_t{16} << 20;
+  // Far above any settings file; the model takes up to some 30 times the
+  // bytes of a file of tiny lines.
+  static constexpr int64_t kMaxFileBytes = int64_t{4} << 20;
 
   const std::vector<std::shared_ptr<TINISection>>& Sections() const { return sections_.Items(); }
 
