@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 #include "ini/ini.h"
@@ -23,87 +22,58 @@ class IniFile : public ::testing::Test {
   void SetUp() override { dir_ = vtest::MakeTempDir("ini"); }
   void TearDown() override { vtest::RemoveTree(dir_); }
 
-  std::string PathOf(const std::string& name) const { return dir_ + "/" + name; }
-  std::u16string NameOf(const std::string& name) const {
-    const std::string p = PathOf(name);
+  std::u16string Name(const std::string& file) const {
+    const std::string p = dir_ + "/" + file;
     return std::u16string(p.begin(), p.end());
   }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+  void Write(const std::string& file, const std::string& bytes) const {
+    std::ofstream(dir_ + "/" + file, std::ios::binary) << bytes;
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
+  std::string Read(const std::string& file) const {
+    std::ifstream in(dir_ + "/" + file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  std::string Loaded(const std::string& bytes) {
-    Write("in.ini", bytes);
-    TINIFile f(NameOf("in.ini"));
-    EXPECT_EQ(f.Load(), 1);
-    return DumpIni(f);
   }
 
   std::string dir_;
 };
 
 TEST_F(IniFile, WriterLinesByteForByte) {
-  struct Case {
-    std::function<void(TINIFile&)> build;
-    std::string bytes;
-  };
-  const Case cases[] = {
-      {[](TINIFile&) {}, ""},
-      {[](TINIFile& f) { f.SetComment(u" top"); }, "; top\r\n"},
-      {[](TINIFile& f) { f.AddSection(u"a", u""); }, "[a]\r\n\r\n"},
-      {[](TINIFile& f) {
-         f.AddSection(u"s", u"sc");
-         f.AddParameter(u"s", u"p");
-         f.SetValues(u"s", u"p", {u"a", u"b", u"c"});
-         f.SetParameterComment(u"s", u"p", u"note");
-         f.AddParameter(u"s", u"q");
-         f.AddParameter(u"s", u"r");
-         f.SetValue(u"s", u"r", u"");
-         f.AddSection(u"t", u"");
-       },
-       "[s]\t;sc\r\np=\"a\", \"b\", \"c\"\t;note\r\nq=\r\nr=\"\"\r\n\r\n[t]\r\n\r\n"},
-      // Nothing is escaped; characters above 255 keep their low 8 bits.
-      {[](TINIFile& f) {
-         f.SetComment(u"c");
-         f.AddSection(u"\u00e9\u0141", u"");
-         f.AddParameter(u"\u00e9\u0141", u"k");
-         f.SetValue(u"\u00e9\u0141", u"k", u"a\"b");
-       },
-       ";c\r\n[\xE9\x41]\r\nk=\"a\"b\"\r\n\r\n"},
-  };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    TINIFile f(NameOf("out.ini"));
-    cases[i].build(f);
-    EXPECT_EQ(f.Save(0), 1);
-    EXPECT_EQ(Read("out.ini"), cases[i].bytes) << "case " << i;
-  }
+  TINIFile f(Name("out.ini"));
+  EXPECT_EQ(f.Save(0), 1);
+  EXPECT_EQ(Read("out.ini"), "");  // no sections, no comment: an empty file
+
+  f.SetComment(u" top");
+  f.AddSection(u"s", u"sc");
+  f.AddParameter(u"s", u"p");
+  f.SetValues(u"s", u"p", {u"a", u"b\"", u"c"});  // nothing is escaped
+  f.SetParameterComment(u"s", u"p", u"note");
+  f.AddParameter(u"s", u"q");
+  f.AddParameter(u"s", u"r");
+  f.SetValue(u"s", u"r", u"");
+  f.AddSection(u"\u00e9\u0141", u"");  // above 255: the low 8 bits
+  EXPECT_EQ(f.Save(0), 1);
+  const std::string section = "[s]\t;sc\r\np=\"a\", \"b\"\", \"c\"\t;note\r\nq=\r\nr=\"\"\r\n";
+  EXPECT_EQ(Read("out.ini"), "; top\r\n" + section + "\r\n[\xE9\x41]\r\n\r\n");
 
   // The element writers give the same lines, and nothing without a stream.
-  TINIFile f;
-  cases[3].build(f);
   plat::MemoryStream out;
   f.Sections()[0]->Save(&out);
-  f.Sections()[0]->Parameters()[0]->Save(nullptr);
   f.Sections()[0]->Save(nullptr);
-  EXPECT_EQ(std::string(out.Bytes().begin(), out.Bytes().end()),
-            "[s]\t;sc\r\np=\"a\", \"b\", \"c\"\t;note\r\nq=\r\nr=\"\"\r\n");
+  f.Sections()[0]->Parameters()[0]->Save(nullptr);
+  EXPECT_EQ(std::string(out.Bytes().begin(), out.Bytes().end()), section);
+  EXPECT_EQ(ini::TINIParameter::QuoteValue(u"x"), u"\"x\"");
 }
 
 TEST_F(IniFile, ReaderCases) {
-  struct Case {
-    std::string bytes;
-    std::string model;
-  };
-  const Case cases[] = {
+  const struct {
+    std::string bytes, model;
+  } cases[] = {
       {"", ""},
       {"[s]\r\nk=\"a\"b\"\r\n", "[s] k=<a>"},  // three quotes: one value
       {"[s]\nk=\"a\n", "[s] k="},              // one: none
       {"[s]\nk=x\"a\"y, \"b\"z\n", "[s] k=<a><b>"},
       {"[s]\nk=\"a\"\t;x\"y\"z\nj=\"a\"\t;c\"d\" ;e\n", "[s] k=<a><y> j=<a><d>;e"},
-      {"[s]\nk=5\t; c\n", "[s] k=;\\x20c"},     // unquoted value lost, comment kept
+      {"[s]\nk=5\t; c\n", "[s] k=;\\x20c"},  // the unquoted value is lost, the comment kept
       {"[s]\nk  =\"v\"\n", "[s] k\\x20\\x20=<v>"},
       {"[s]\n;x=\"1\"\n; a note\n", "[s] \\x3Bx=<1>"},
       // A header without "]" ends the section until the next header.
@@ -117,15 +87,19 @@ TEST_F(IniFile, ReaderCases) {
       {"\t [s] \r\nk=\"a\rb\"\0x=\"y\"\n\x01"s, "[s] k=<ab> x=<y>"},
       {"[\xE9]\t;\xFF\n", "[\\xE9;\\xFF]"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Loaded(c.bytes), c.model) << c.bytes;
+  for (const auto& c : cases) {
+    Write("in.ini", c.bytes);
+    TINIFile f(Name("in.ini"));
+    EXPECT_EQ(f.Load(), 1);
+    EXPECT_EQ(DumpIni(f), c.model) << c.bytes;
+  }
 }
 
 TEST_F(IniFile, LoadingAddsToTheModelWithoutCopies) {
   Write("a.ini", "[s]\nk=\"1\"\n");
-  TINIFile f(NameOf("a.ini"));
+  TINIFile f(Name("a.ini"));
   f.AddSection(u"first", u"");
-  EXPECT_EQ(f.Load(), 1);
-  EXPECT_EQ(f.Load(), 1);
+  EXPECT_EQ(f.Load() + f.Load(), 2);
   EXPECT_EQ(DumpIni(f), "[first] [s] k=<1>");
   Write("a.ini", "[s]\nk=\"2\"\nj=\"3\"\n");
   EXPECT_EQ(f.Load(), 1);
@@ -133,20 +107,17 @@ TEST_F(IniFile, LoadingAddsToTheModelWithoutCopies) {
 }
 
 TEST_F(IniFile, SavedModelLoadsBackAlike) {
-  TINIFile f(NameOf("r.ini"));
+  TINIFile f(Name("r.ini"));
   f.SetComment(u" file \u00e9");
   f.AddSection(u"", u"");
-  f.AddSection(u" spaced [x ", u" note");
-  f.AddParameter(u" spaced [x ", u"k ");
-  f.SetValues(u" spaced [x ", u"k ", {u"", u" a, b ", u"\u00ff;="});
-  f.SetParameterComment(u" spaced [x ", u"k ", u"; c ;");
-  f.AddParameter(u" spaced [x ", u"none");
-  f.AddSection(u"last", u"");
-  f.AddParameter(u"last", u"one");
-  f.SetValue(u"last", u"one", u"1");
+  const std::u16string s = u" spaced [x ";
+  f.AddSection(s, u" note");
+  f.AddParameter(s, u"k ");
+  f.SetValues(s, u"k ", {u"", u" a, b ", u"\u00ff;="});
+  f.SetParameterComment(s, u"k ", u"; c ;");
+  f.AddParameter(s, u"none");
   ASSERT_EQ(f.Save(0), 1);
-
-  TINIFile g(NameOf("r.ini"));
+  TINIFile g(Name("r.ini"));
   ASSERT_EQ(g.Load(), 1);
   EXPECT_EQ(DumpIni(g), DumpIni(f));
   const std::string first = Read("r.ini");
@@ -154,46 +125,42 @@ TEST_F(IniFile, SavedModelLoadsBackAlike) {
   EXPECT_EQ(Read("r.ini"), first);
 }
 
-TEST_F(IniFile, SaveSortsOnlyWhenTheFileIsWritten) {
+TEST_F(IniFile, FailedSavesChangeNeitherTheFileNorTheModel) {
   Write("keep.ini", "old bytes");
-  TINIFile f(NameOf("keep.ini"));
-  for (const char16_t* name : {u"b", u"a"}) f.AddSection(name, u"");
-  // Each step of the safe write failing in turn: nothing changes.
-  for (int step : {1, 2, 3}) {
+  TINIFile f;
+  f.AddSection(u"b", u"");
+  f.AddSection(u"a", u"");
+  for (int step : {1, 2, 3}) {  // each step of the safe write failing in turn
+    f.SetFilename(Name("keep.ini"));
     plat::SetSafeSaveFaultForTests(step);
     EXPECT_EQ(f.Save(1), 0) << step;
-    EXPECT_EQ(Read("keep.ini"), "old bytes");
-    EXPECT_EQ(DumpIni(f), "[b] [a]");
   }
-  f.SetFilename(NameOf("missing/dir.ini"));
-  EXPECT_EQ(f.Save(1), 0);
-  f.SetFilename(u"");
-  EXPECT_EQ(f.Save(1), 0);
-  f.SetFilename(NameOf("keep.ini") + u'\0' + u"x");  // would name another file
-  EXPECT_EQ(f.Save(1), 0);
-  EXPECT_EQ(DumpIni(f), "[b] [a]");
+  std::filesystem::create_directory(dir_ + "/dir.ini");
+  // The zero character would name another file.
+  for (const std::u16string& name : {Name("missing/x.ini"), Name("dir.ini"), std::u16string(),
+                                      Name("keep.ini") + u'\0' + u"x"}) {
+    f.SetFilename(name);
+    EXPECT_EQ(f.Save(1), 0);
+  }
   EXPECT_EQ(Read("keep.ini"), "old bytes");
+  EXPECT_EQ(DumpIni(f), "[b] [a]");
 
-  f.SetFilename(NameOf("keep.ini"));
+  f.SetFilename(Name("keep.ini"));
   EXPECT_EQ(f.Save(1), 1);
   EXPECT_EQ(Read("keep.ini"), "[a]\r\n\r\n[b]\r\n\r\n");
   EXPECT_EQ(DumpIni(f), "[a] [b]");
 }
 
 TEST_F(IniFile, UnreadableFilesLeaveTheModelAlone) {
+  std::filesystem::create_directory(dir_ + "/dir.ini");
+  Write("huge.ini", "[s]\n");
+  std::filesystem::resize_file(dir_ + "/huge.ini", TINIFile::kMaxFileBytes + 1);
   TINIFile f;
   f.AddSection(u"mine", u"");
-  const auto loads = [&](const std::u16string& name) {
+  for (const std::u16string& name : {Name("absent.ini"), Name("dir.ini"), Name("huge.ini"), std::u16string()}) {
     f.SetFilename(name);
-    return f.Load();
-  };
-  std::filesystem::create_directory(PathOf("dir.ini"));
-  std::ofstream(PathOf("huge.ini")).close();
-  std::filesystem::resize_file(PathOf("huge.ini"), TINIFile::kMaxFileBytes + 1);
-  EXPECT_EQ(loads(NameOf("absent.ini")), 0);
-  EXPECT_EQ(loads(NameOf("dir.ini")), 0);
-  EXPECT_EQ(loads(NameOf("huge.ini")), 0);
-  EXPECT_EQ(loads(u""), 0);
+    EXPECT_EQ(f.Load(), 0);
+  }
   EXPECT_EQ(DumpIni(f), "[mine]");
 }
 

@@ -10,49 +10,27 @@
 
 namespace vtest {
 
-inline void AppendEscaped(std::string& out, std::u16string_view text) {
+inline std::string IniText(std::u16string_view text, const char* before = "") {
+  std::string out = before;
   for (char16_t c : text) {
     char buf[8];
-    if (c > 0xFF) {
-      std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c));
-      out += buf;
-    } else if (c <= ' ' || c > '~' || std::u16string_view(u"#[]<>;=\\").find(c) != std::u16string_view::npos) {
-      std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c));
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
+    const bool plain = c > ' ' && c <= '~' && std::u16string_view(u"#[]<>;=\\").find(c) == text.npos;
+    std::snprintf(buf, sizeof buf, plain ? "%c" : c > 0xFF ? "\\u%04X" : "\\x%02X", unsigned{c});
+    out += buf;
   }
-}
-
-inline void AppendComment(std::string& out, std::u16string_view comment) {
-  if (comment.empty()) return;
-  out += ';';
-  AppendEscaped(out, comment);
+  return out;
 }
 
 inline std::string DumpIni(const ini::TINIFile& file) {
-  std::string out;
-  if (!file.GetComment().empty()) {
-    out += '#';
-    AppendEscaped(out, file.GetComment());
-  }
+  std::string out = file.GetComment().empty() ? "" : IniText(file.GetComment(), "#");
   for (const auto& s : file.Sections()) {
-    if (!out.empty()) out += ' ';
-    out += '[';
-    AppendEscaped(out, s->GetName());
-    AppendComment(out, s->GetComment());
+    out += (out.empty() ? "[" : " [") + IniText(s->GetName());
+    if (!s->GetComment().empty()) out += IniText(s->GetComment(), ";");
     out += ']';
     for (const auto& p : s->Parameters()) {
-      out += ' ';
-      AppendEscaped(out, p->GetName());
-      out += '=';
-      for (const ini::TINIValue& v : p->Values()) {
-        out += '<';
-        AppendEscaped(out, v.GetValue());
-        out += '>';
-      }
-      AppendComment(out, p->GetComment());
+      out += IniText(p->GetName(), " ") + "=";
+      for (const ini::TINIValue& v : p->Values()) out += IniText(v.GetValue(), "<") + ">";
+      if (!p->GetComment().empty()) out += IniText(p->GetComment(), ";");
     }
   }
   return out;
