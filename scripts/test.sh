@@ -9,10 +9,10 @@ BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD"
 
-# Each fuzz target for a bounded time under ASan/UBSan.
-fuzz() {  # target, seconds, seed folder, what it reads
+# The loaders' fuzz targets, each for a bounded time under ASan/UBSan.
+fuzz() {  # target, seed folder, seconds, what it checks
   mkdir -p "$FUZZ/$1-corpus"
-  if ! "$FUZZ/$1" -max_total_time="$2" "$FUZZ/$1-corpus" "$3" >"$FUZZ/$1.log" 2>&1; then
+  if ! "$FUZZ/$1" -max_total_time="$3" "$FUZZ/$1-corpus" "$2" >"$FUZZ/$1.log" 2>&1; then
     tail -60 "$FUZZ/$1.log"
     echo "$4 fuzzing found a fault"
     exit 1
@@ -23,10 +23,11 @@ if command -v clang++ >/dev/null 2>&1; then
   FUZZ="$BUILD-fuzz"
   cmake -S tests/fuzz -B "$FUZZ" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$FUZZ"
-  fuzz replay_fuzz "${FUZZ_SECONDS:-30}" tests/fuzz/corpus "replay loader"
-  fuzz ini_fuzz "${INI_FUZZ_SECONDS:-15}" tests/fuzz/ini_corpus "INI reader"
+  fuzz replay_fuzz tests/fuzz/corpus "${FUZZ_SECONDS:-30}" "replay loader"
+  fuzz level_fuzz tests/fuzz/level_corpus "${FUZZ_SECONDS:-10}" "level decoder"
+  fuzz ini_fuzz tests/fuzz/ini_corpus "${FUZZ_SECONDS:-15}" "INI reader"
 else
-  echo "clang++ is not installed: skipping the fuzz runs"
+  echo "clang++ is not installed: skipping the loaders' fuzz runs"
 fi
 
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

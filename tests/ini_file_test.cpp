@@ -155,12 +155,15 @@ TEST_F(IniFile, UnreadableFilesLeaveTheModelAlone) {
   std::filesystem::create_directory(dir_ + "/dir.ini");
   Write("huge.ini", "[s]\n");
   std::filesystem::resize_file(dir_ + "/huge.ini", TINIFile::kMaxFileBytes + 1);
+  Write("fault.ini", "[s]\n");
+  plat::SetReadFaultForTests("fault.ini");
   TINIFile f;
   f.AddSection(u"mine", u"");
-  for (const std::u16string& name : {Name("absent.ini"), Name("dir.ini"), Name("huge.ini"), std::u16string()}) {
-    f.SetFilename(name);
-    EXPECT_EQ(f.Load(), 0);
+  for (const std::string& name : {"absent.ini", "dir.ini", "huge.ini", "fault.ini", ""}) {
+    f.SetFilename(name.empty() ? u"" : Name(name));
+    EXPECT_EQ(f.Load(), 0) << name;
   }
+  plat::SetReadFaultForTests("");
   EXPECT_EQ(DumpIni(f), "[mine]");
 }
 
