@@ -159,8 +159,8 @@ TEST_F(IniFile, UnreadableFilesLeaveTheModelAlone) {
   plat::SetReadFaultForTests("fault.ini");
   TINIFile f;
   f.AddSection(u"mine", u"");
-  for (const std::string& name : {"absent.ini", "dir.ini", "huge.ini", "fault.ini", ""}) {
-    f.SetFilename(name.empty() ? u"" : Name(name));
+  for (const char* name : {"absent.ini", "dir.ini", "huge.ini", "fault.ini", ""}) {
+    f.SetFilename(*name ? Name(name) : u"");
     EXPECT_EQ(f.Load(), 0) << name;
   }
   plat::SetReadFaultForTests("");
