@@ -1,40 +1,37 @@
 // The pack's zip archive for the site. Member names keep the pack's own
 // layout with backslashes, byte for byte: the site unpacks by them.
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "frontend/upload.h"
 #include "platform/files.h"
 #include "platform/packpath.h"
-#if __has_include("zip/zipfile.h")
+#include "services/level.h"
 #include "zip/zipfile.h"
-#define VELKOR_HAVE_ZIP 1
-#endif
 
 namespace fe {
 
 std::vector<PackMember> PackMembers(const std::string& programDir, const std::string& pack) {
-  const std::string dir = programDir + "/Data/Packs/" + pack;
   std::vector<PackMember> members;
-  const struct {
-    const char* folder;
-    const char* ext;
-  } kinds[] = {{"levels", ".doy"}, {"replays", ".doyplay"}};
-  for (const auto& k : kinds) {
-    for (int n = 0; n <= 50; ++n) {
-      const std::string file = std::to_string(n) + k.ext;
-      const std::string disk = dir + "/" + k.folder + "/" + file;
-      if (plat::FileType(disk) == plat::kFileNormal)
-        members.push_back({disk, pack + "\\" + k.folder + "\\" + file});
+  if (!plat::IsSafePackName(pack)) return members;
+  const auto add = [&](const std::string& rel) {
+    std::string name = pack + rel;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    members.push_back({programDir + "/" + plat::PackPath(pack, rel), name});
+  };
+  const std::pair<const char*, const char*> kinds[] = {{"/levels/", ".doy"}, {"/replays/", ".doyplay"}};
+  for (const auto& [folder, ext] : kinds) {
+    for (int n = 0; n <= play::kLevelCount; ++n) {
+      const std::string rel = folder + std::to_string(n) + ext;
+      if (plat::FileType(programDir + "/" + plat::PackPath(pack, rel)) == plat::kFileNormal) add(rel);
     }
   }
-  members.push_back({dir + "/scores.dat", pack + "\\scores.dat"});
+  add("/scores.dat");
   return members;
 }
 
 bool ExportPack(const std::string& programDir, const std::string& pack) {
-#ifndef VELKOR_HAVE_ZIP
-  return false;  // interim: until the zip engine is on this branch
-#else
   if (!plat::IsSafePackName(pack)) return false;
   const std::string final = plat::ResolvePath(PackArchivePath(programDir, pack));
   const std::string temp = final + ".part";
@@ -56,7 +53,6 @@ bool ExportPack(const std::string& programDir, const std::string& pack) {
   if (ok && std::rename(temp.c_str(), final.c_str()) == 0) return true;
   plat::DeleteFile(temp);
   return false;
-#endif
 }
 
 }  // namespace fe

@@ -3,10 +3,11 @@
 #include <cstdio>
 
 #include "frontend/upload.h"
-#include "play/tavik.h"
-#include "play/level.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "play/coins.h"
+#include "play/draw.h"
+#include "services/level.h"
 
 namespace fe {
 

@@ -3,11 +3,10 @@
 #include <cstdio>
 
 #include "httpupload/http.h"
+#include "platform/packpath.h"
 #include "platform/system.h"
 
 namespace fe {
-
-UploadDialogVars UploadDialog;
 
 int UploadResultFromLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
@@ -30,7 +29,8 @@ int UploadPack(const std::string& archivePath, const std::string& uploader,
 }
 
 std::string PackArchivePath(const std::string& programDir, const std::string& pack) {
-  return programDir + "/Data/Packs/" + pack + ".zip";
+  const std::string dir = plat::PackPath(pack);
+  return dir.empty() ? "" : programDir + "/" + dir + ".zip";
 }
 
 std::string UploadPageAddress(const http::SiteAddress& site, const std::string& localPath) {

@@ -7,28 +7,11 @@
 #include <vector>
 
 #include "httpupload/site.h"
+#include "services/uploadstate.h"
 
 namespace fe {
 
-enum UploadPage {
-  kUploadNone = 0,
-  kUploadRunning = 1,
-  kUploadSuccess = 2,
-  kUploadFailure = 3,
-  kUploadName = 4,
-};
-
 enum UploadResult { kUploadError = 0, kUploadOk = 1, kUploadTemp = 2, kUploadPerm = 3 };
-
-struct UploadDialogVars {
-  // Entry 0: the pack exported last; entry 1: the uploader's name.
-  std::string UploadFields[2] = {"base", ""};
-  int UploadDialogPage = kUploadNone;  // requested
-  int UploadDialogShownPage = kUploadNone;
-  int UploadDialogFade = 0;  // 0 closed, 1 fading in, 2 open, 3 fading out, 4 closed this frame
-  float UploadDialogAlpha = 0.0f;
-};
-extern UploadDialogVars UploadDialog;
 
 // The site's answer: the first line that is exactly one of the four words.
 int UploadResultFromLines(const std::vector<std::string>& lines);
@@ -74,14 +57,12 @@ void ScreenshotAllLevels();
 // Each frame: UpdateUploadDialog, and only while UploadDialogFade is 0 its
 // own buttons; after its own drawing, DrawUploadDialog. When the screen is
 // left: LeaveUploadDialog, which stops an upload still running (Escape or
-// the window's close button during an upload). The upload button (action
-// 19) calls UploadButtonPressed.
+// the window's close button during an upload).
 void EnterUploadDialog();
 void UpdateUploadDialog();
 void DrawUploadDialog();
 void LeaveUploadDialog();
 bool UploadRunning();
-void UploadButtonPressed();
 
 // Stops an upload still running and closes the dialog.
 void ResetUploadDialog();

@@ -5,15 +5,16 @@
 #include <memory>
 #include <thread>
 
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/textfield.h"
 #include "frontend/upload.h"
-#include "play/input.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "platform/system.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/resources.h"
+#include "services/shapes.h"
+#include "services/textfield.h"
 
 namespace fe {
 
@@ -207,10 +208,6 @@ void LeaveUploadDialog() {
 }
 
 bool UploadRunning() { return gJob != nullptr; }
-
-void UploadButtonPressed() {
-  if (!IsBasePack()) UploadDialog.UploadDialogPage = kUploadName;
-}
 
 void ResetUploadDialog() {
   gJob.reset();
