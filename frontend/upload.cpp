@@ -54,7 +54,7 @@ std::string UploadPageAddress(const http::SiteAddress& site, const std::string& 
 
 void OpenUploadPage() {
   const std::string path =
-      plat::ProgramDir() + "\\Data\\Packs\\" + UploadDialog.UploadFields[0] + ".zip";
+      plat::ProgramDir() + "\\Data\\Packs\\" + Upload.UploadFields[0] + ".zip";
   plat::OpenURL(UploadPageAddress(http::GameSite(), path));
 }
 

@@ -54,13 +54,14 @@ void SaveScreenshot();
 void ScreenshotAllLevels();
 
 // What the options screen calls. On entry: EnterUploadDialog (no page).
-// Each frame: UpdateUploadDialog, and only while UploadDialogFade is 0 its
-// own buttons; after its own drawing, DrawUploadDialog. When the screen is
-// left: LeaveUploadDialog, which stops an upload still running (Escape or
-// the window's close button during an upload).
+// Each frame: its own buttons only while UploadDialogClosed(), then
+// UpdateUploadDialog; after its own drawing, DrawUploadDialog. When its
+// loop ends: LeaveUploadDialog, which stops an upload still running (Escape
+// or the window's close button during an upload).
 void EnterUploadDialog();
 void UpdateUploadDialog();
 void DrawUploadDialog();
+bool UploadDialogClosed();
 void LeaveUploadDialog();
 bool UploadRunning();
 

@@ -2,7 +2,10 @@
 // success and failure pages, each fading in and out. The archive is written
 // and posted on a worker thread, so the options screen keeps drawing the
 // page and pumping the window meanwhile.
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "frontend/upload.h"
@@ -23,49 +26,74 @@ namespace {
 constexpr float kFadeStep = 0.02f;
 
 // One export and post. Destroying it cancels the post and waits for the
-// thread (a tenth of a second at most once the archive is written).
+// thread, a tenth of a second once the archive is written; a name lookup
+// cannot be cut short, so after a second the thread is left to finish on
+// its own and the player is not kept waiting.
 class UploadJob {
  public:
   UploadJob(std::string programDir, std::string pack, std::string uploader, http::SiteAddress site)
-      : thread_([this, programDir, pack, uploader, site] {
-          int r = kUploadError;
-          if (ExportPack(programDir, pack))
-            r = UploadPack(PackArchivePath(programDir, pack), uploader, site, &cancel_);
-          result_ = r;
-          done_ = true;
-        }) {}
-  ~UploadJob() {
-    cancel_ = true;
-    thread_.join();
+      : shared_(std::make_shared<Shared>()) {
+    thread_ = std::thread([s = shared_, programDir, pack, uploader, site] {
+      int r = kUploadError;
+      if (ExportPack(programDir, pack))
+        r = UploadPack(PackArchivePath(programDir, pack), uploader, site, &s->cancel);
+      std::lock_guard<std::mutex> lock(s->m);
+      s->result = r;
+      s->done = true;
+      s->cv.notify_all();
+    });
   }
-  bool Done() const { return done_; }
-  int Result() const { return result_; }
+  ~UploadJob() {
+    shared_->cancel = true;
+    std::unique_lock<std::mutex> lock(shared_->m);
+    const bool done = shared_->cv.wait_for(lock, std::chrono::seconds(1), [&] { return shared_->done; });
+    lock.unlock();
+    if (done) {
+      thread_.join();
+    } else {
+      thread_.detach();
+    }
+  }
+  bool Done() const {
+    std::lock_guard<std::mutex> lock(shared_->m);
+    return shared_->done;
+  }
+  int Result() const {
+    std::lock_guard<std::mutex> lock(shared_->m);
+    return shared_->result;
+  }
 
  private:
-  std::atomic<bool> cancel_{false}, done_{false};
-  std::atomic<int> result_{kUploadError};
+  struct Shared {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    int result = kUploadError;
+    std::atomic<bool> cancel{false};
+  };
+  std::shared_ptr<Shared> shared_;
   std::thread thread_;
 };
 
 std::unique_ptr<UploadJob> gJob;
 
 void StartUpload() {
-  UploadDialog.UploadFields[0] = Game.CurrentPack;
+  Upload.UploadFields[0] = Game.CurrentPack;
   gJob = std::make_unique<UploadJob>(plat::ProgramDir(), Game.CurrentPack,
-                                     UploadDialog.UploadFields[1], http::GameSite());
+                                     Upload.UploadFields[1], http::GameSite());
 }
 
 // Waits for the running upload; true once its page has been chosen.
 bool FinishUpload() {
   if (!gJob) StartUpload();
   if (!gJob->Done()) return false;
-  UploadDialog.UploadDialogPage = gJob->Result() == kUploadOk ? kUploadSuccess : kUploadFailure;
+  Upload.UploadDialogPage = gJob->Result() == kUploadOk ? kUploadSuccess : kUploadFailure;
   gJob.reset();
   return true;
 }
 
 void FadeStep() {
-  UploadDialogVars& d = UploadDialog;
+  UploadDialogVars& d = Upload;
   switch (d.UploadDialogFade) {
     case 0:
       if (d.UploadDialogPage != d.UploadDialogShownPage) {
@@ -110,12 +138,12 @@ void FailurePageClick() {
   const int x = src.MouseX(), y = src.MouseY();
   if (!play::Input.MouseClick || !Between(y, 364, 380)) return;
   if (Between(x, 220, 315)) {
-    UploadDialog.UploadDialogPage = kUploadName;
+    Upload.UploadDialogPage = kUploadName;
   } else if (Between(x, 360, 445)) {
     OpenUploadPage();
-    UploadDialog.UploadDialogPage = kUploadNone;
+    Upload.UploadDialogPage = kUploadNone;
   } else if (Between(x, 500, 555)) {
-    UploadDialog.UploadDialogPage = kUploadNone;
+    Upload.UploadDialogPage = kUploadNone;
   }
 }
 
@@ -149,7 +177,7 @@ constexpr PageText kPageTexts[] = {
 }  // namespace
 
 void UpdateUploadDialog() {
-  UploadDialogVars& d = UploadDialog;
+  UploadDialogVars& d = Upload;
   FadeStep();
   if (d.UploadDialogPage != d.UploadDialogShownPage && d.UploadDialogFade == 2)
     d.UploadDialogFade = 3;
@@ -173,7 +201,7 @@ void UpdateUploadDialog() {
 }
 
 void DrawUploadDialog() {
-  const UploadDialogVars& d = UploadDialog;
+  const UploadDialogVars& d = Upload;
   if (d.UploadDialogFade <= 0) return;
   const float a = d.UploadDialogAlpha;
   plat::SetColor(0, 0, 0);
@@ -196,12 +224,14 @@ void DrawUploadDialog() {
   plat::SetColor(255, 255, 255);
 }
 
-void EnterUploadDialog() { UploadDialog.UploadDialogPage = kUploadNone; }
+void EnterUploadDialog() { Upload.UploadDialogPage = kUploadNone; }
+
+bool UploadDialogClosed() { return Upload.UploadDialogFade == 0; }
 
 void LeaveUploadDialog() {
   if (!gJob) return;
   gJob.reset();
-  UploadDialogVars& d = UploadDialog;
+  UploadDialogVars& d = Upload;
   d.UploadDialogPage = d.UploadDialogShownPage = kUploadNone;
   d.UploadDialogFade = 0;
   d.UploadDialogAlpha = 0.0f;
@@ -211,7 +241,7 @@ bool UploadRunning() { return gJob != nullptr; }
 
 void ResetUploadDialog() {
   gJob.reset();
-  UploadDialog = UploadDialogVars{};
+  Upload = UploadDialogVars{};
 }
 
 }  // namespace fe

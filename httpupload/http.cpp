@@ -234,8 +234,6 @@ std::vector<int64_t> FileSizes(const std::vector<HttpInputPtr>& parts) {
 
 }  // namespace
 
-int64_t tsendhttp::BodyLength() const { return BodyLengthFor(parts, FileSizes(parts)); }
-
 std::vector<std::string> tsendhttp::Post(const std::string& host, int port,
                                          const std::string& path) {
   // Each file's size now is what Content-Length promises.

@@ -65,10 +65,6 @@ class tsendhttp {
   HttpInputPtr AddField(const std::string& name, const std::string& value);
   // None, and nothing added, when the path is not an existing regular file.
   HttpInputPtr AddFile(const std::string& name, const std::string& path);
-
-  // The bytes after the header's empty line; -1 when a file part's file has
-  // gone.
-  int64_t BodyLength() const;
 };
 
 // The content type sent for a file, by its extension in any case.

@@ -55,7 +55,7 @@ namespace {
 void CopyTypedText(const GInput& f) {
   if (f.mode == kInputLevelName) play::Level.LevelName = f.text;
   if (f.mode == kInputLevelAuthor) play::Level.LevelAuthor = f.text;
-  if (f.mode == kInputUploaderName) UploadDialog.UploadFields[1] = f.text;
+  if (f.mode == kInputUploaderName) Upload.UploadFields[1] = f.text;
 }
 
 void EnterPressed(GInput& f) {
@@ -65,7 +65,7 @@ void EnterPressed(GInput& f) {
       break;
     case kInputUploaderName:
       f.active = 0;
-      UploadDialog.UploadDialogPage = kUploadRunning;
+      Upload.UploadDialogPage = kUploadRunning;
       break;
     case kInputLevelName:
     case kInputLevelAuthor:

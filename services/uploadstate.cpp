@@ -4,10 +4,10 @@
 
 namespace fe {
 
-UploadDialogVars UploadDialog;
+UploadDialogVars Upload;
 
 void UploadButtonPressed() {
-  if (!IsBasePack()) UploadDialog.UploadDialogPage = kUploadName;
+  if (!IsBasePack()) Upload.UploadDialogPage = kUploadName;
 }
 
 }  // namespace fe

@@ -22,7 +22,7 @@ struct UploadDialogVars {
   int UploadDialogFade = 0;  // 0 closed, 1 fading in, 2 open, 3 fading out, 4 closed this frame
   float UploadDialogAlpha = 0.0f;
 };
-extern UploadDialogVars UploadDialog;
+extern UploadDialogVars Upload;
 
 // The upload button: the name page, except for the built-in pack.
 void UploadButtonPressed();
