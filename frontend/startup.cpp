@@ -1,6 +1,8 @@
 #include "frontend/startup.h"
 
 #include "assets/builtin_levels.h"
+#include "editor/editor.h"
+#include "editor/packs.h"
 #include "frontend/buttons.h"
 #include "frontend/config.h"
 #include "frontend/font.h"
@@ -221,10 +223,11 @@ void StartUp() {
   LoadImages(&R::ImgEditorPalette, &R::ImgToolHelp);
   // 26. Level grids: empty level.
   play::ClearLevelGrids();
-  // 27-28.
+  // 27-28: the editor's fields and its empty pack list.
   Res.LevelNameInput = GInput::Create(70, 568, 2, 20);
   Res.LevelAuthorInput = GInput::Create(370, 568, 3, 20);
   Res.NewPackNameInput = GInput::Create(310, 300, 5, 20);
+  editor::ResetPackList();
   // 29.
   Game.MenuMouseX = plat::MouseX();
   Game.MenuMouseY = plat::MouseY();
@@ -252,6 +255,7 @@ void RunGame() {
   StartUp();
   InstallScreens();
   Screens().PlayLevel = &play::PlayLevel;
+  Screens().RunEditor = &editor::RunEditor;
   EnterStartState();  // 40
   RunDispatcher();    // 41
   SaveConfig();       // 42

@@ -1,5 +1,7 @@
 #include "frontend/textfield.h"
 
+#include "editor/editor.h"
+#include "editor/packs.h"
 #include "frontend/font.h"
 #include "frontend/resources.h"
 #include "play/input.h"
@@ -63,8 +65,11 @@ void EnterPressed(GInput& f) {
     case kInputLevelName:
     case kInputLevelAuthor:
     case kInputUploaderName:
+      f.active = 0;
+      break;
     case kInputNewPackName:
       f.active = 0;
+      editor::Editor.CreatePackResult = editor::CreatePack(f.text);
       break;
     default:
       break;
@@ -99,6 +104,9 @@ void GInput::Update() {
     }
     cursorX = static_cast<int>(text.size()) * kCharWidth;
   }
+  // The editor's help page turns to the text fields' topic on hover.
+  if (Contains(editor::Editor.EditorMouseX, editor::Editor.EditorMouseY))
+    editor::Editor.EditorHelpTopic = editor::kHelpTopicTextField;
   // Focus follows a click. The live pointer is used on every screen (the
   // editor refreshes its own copy from it each frame anyway), and a hidden
   // field takes no focus: a committed record field must not commit again.

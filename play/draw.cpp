@@ -56,11 +56,6 @@ void DrawCell(int i, int j, const LevelData& level) {
   }
 }
 
-void DrawCells() {
-  for (int i = 0; i < kLevelW; ++i)
-    for (int j = 0; j < kLevelH; ++j) DrawCell(i, j, Level);
-}
-
 void DrawBackground() {
   for (int x = 0; x <= 768; x += 128)
     for (int y = 0; y <= 512; y += 128)
@@ -93,6 +88,11 @@ void DrawMarkersAndCoins(int noMarkers) {
 }
 
 }  // namespace
+
+void DrawCells() {
+  for (int i = 0; i < kLevelW; ++i)
+    for (int j = 0; j < kLevelH; ++j) DrawCell(i, j, Level);
+}
 
 int DrawLevel(int noMarkers) {
   plat::SetColor(255, 255, 255);

@@ -210,6 +210,9 @@ std::string StatusTimeText(int ms);
 
 // ---------------------------------------------------------------- drawing
 int DrawLevel(int noMarkers);
+// The cells of the level in memory (blocks with shadows and corners, zones),
+// without the background or markers.
+void DrawCells();
 int DrawGame();
 // The level in play is drawn from one picture of its background and cells,
 // made at each level start (play set-up) and dropped when play is left.

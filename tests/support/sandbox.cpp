@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "editor/editor.h"
+#include "editor/packs.h"
 #include "frontend/buttons.h"
 #include "frontend/config.h"
 #include "frontend/gamestate.h"
@@ -51,6 +53,8 @@ void ResetAllState() {
   play::ResetSharedLists();
   play::ResetReplay();
   play::ResetPopup();
+  editor::ResetEditor();
+  editor::ResetPackList();
 }
 
 GameSandbox::GameSandbox(int driver) {
