@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/autotile.h"
+#include "editor/mappicture.h"
 #include "editor/packs.h"
 #include "frontend/config.h"
 #include "frontend/font.h"
@@ -188,12 +189,6 @@ void DrawIcon(const plat::ImagePtr& img, int x, int y) {
   plat::DrawImage(img, static_cast<float>(x), static_cast<float>(y));
 }
 
-void DrawBackground() {
-  plat::SetColor(255, 255, 255);
-  for (int x = -16; x < plat::kScreenW; x += 64)
-    for (int y = 0; y < play::kLevelH * play::TileSize; y += 64) DrawIcon(fe::Res.ImgEditorTile, x, y);
-}
-
 void DrawToolbar() {
   const EditorVars& e = Editor;
   const fe::ResourceSet& r = fe::Res;
@@ -252,6 +247,7 @@ void EnterEditor() {
   ScanPacks(1);
   play::LoadLevel(e.EditorLevel);
   FieldsFromLevel(false);
+  ResetMapPicture();
 }
 
 void EditorFrame() {
@@ -512,10 +508,7 @@ void DrawLevelObjects() {
 
 void DrawEditor() {
   const EditorVars& e = Editor;
-  plat::SetAlpha(1);
-  DrawBackground();
-  play::DrawCells();
-  plat::SetAlpha(1);
+  DrawMapPicture();
   DrawLevelObjects();
   if (IsMouseOverMap()) {
     plat::SetColor(255, 255, 255);

@@ -1,4 +1,5 @@
 // Drawing of the level, the figure and one whole frame of play.
+#include <algorithm>
 #include <cmath>
 
 #include "frontend/resources.h"
@@ -89,9 +90,9 @@ void DrawMarkersAndCoins(int noMarkers) {
 
 }  // namespace
 
-void DrawCells() {
-  for (int i = 0; i < kLevelW; ++i)
-    for (int j = 0; j < kLevelH; ++j) DrawCell(i, j, Level);
+void DrawCells(int x0, int y0, int x1, int y1) {
+  for (int i = std::max(x0, 0); i <= std::min(x1, kLevelW - 1); ++i)
+    for (int j = std::max(y0, 0); j <= std::min(y1, kLevelH - 1); ++j) DrawCell(i, j, Level);
 }
 
 int DrawLevel(int noMarkers) {

@@ -12,6 +12,7 @@
 
 #include "editor/autotile.h"
 #include "editor/editor.h"
+#include "editor/mappicture.h"
 #include "editor/packs.h"
 #include "frontend/config.h"
 #include "frontend/gamestate.h"
@@ -592,6 +593,91 @@ TEST_F(EditorTest, PlayTestRunsTheLevelAndTheLevelEndExitReturnsToTheEditor) {
   EXPECT_EQ(states, (std::vector<int>{fe::kStateEditor, fe::kStatePlay, fe::kStateEditor}));
   EXPECT_EQ(Editor.EditorLevel, 3);
   EXPECT_EQ(fe::Records.RecordTimes[3][0] < fe::EmptyRecordTime, true);
+}
+
+// The map is drawn from a picture that follows the grids by redrawing only
+// the changed area: after strokes, fills and erasures at the map's edges it
+// shows exactly what drawing every cell shows.
+TEST_F(EditorTest, TheMapPictureShowsWhatDrawingEveryCellShows) {
+  MakePack("mine");
+  Enter();
+  auto same = [] {
+    plat::Cls();
+    editor::DrawMapPicture();
+    const std::vector<uint32_t> cached = plat::ReadTargetPixels();
+    plat::Cls();
+    editor::DrawMapDirect();
+    const std::vector<uint32_t> direct = plat::ReadTargetPixels();
+    return std::equal(direct.begin(), direct.begin() + 800 * 576, cached.begin());
+  };
+  PickColour(9);
+  PickTool(editor::kToolFillChanger);
+  Click(CellX(0), CellY(0));
+  Click(CellX(6), CellY(35));
+  Frame();
+  EXPECT_TRUE(same());
+  for (int tool : {editor::kToolDraw, editor::kToolNeutral, editor::kToolDrawZone}) {
+    PickTool(tool);
+    for (int x = 0; x < 50; x += 7) Hold(CellX(x), CellY(x % 30), 1);
+    Hold(CellX(49), CellY(29), 1);
+    Hold(CellX(3), CellY(4), 2);
+  }
+  EXPECT_TRUE(same());
+  // A block turned into a zone: the neighbours keep their frames, and the
+  // block's shadow on them goes.
+  PickTool(editor::kToolDraw);
+  Hold(CellX(20), CellY(20), 1);
+  PickColour(2);
+  PickTool(editor::kToolDrawZone);
+  Hold(CellX(20), CellY(20), 1);
+  EXPECT_TRUE(same());
+  Level.TileGrid[49][35] = 12;  // a change by other hands, at the corner
+  Frame();
+  EXPECT_TRUE(same());
+}
+
+// Pictures of the editor to look at: the map, the toolbar, the help page,
+// each dialog and a fill in progress.
+TEST_F(EditorTest, ScreensOfTheToolbarDialogsAndHelpPage) {
+  MakePack("shots");
+  Enter();
+  for (int x = 2; x < 48; ++x) Level.TileGrid[x][28] = 60;
+  for (int c = 0; c < 20; ++c) {
+    Level.TileGrid[3 + 2 * c][20] = Level.TileGrid[3 + 2 * c][21] = c;
+    Level.TileGrid[4 + 2 * c][20] = 20 + c;
+    Level.TileGrid[3 + 2 * c][24] = 40 + c;
+  }
+  for (int x = 10; x < 20; ++x)
+    for (int y = 5; y < 10; ++y) Level.TileGrid[x][y] = 5, Level.TileGrid[x + 15][y + 2] = 61;
+  Level.ObjectGrid[4][27] = play::kObjStart;
+  Level.ObjectGrid[45][27] = play::kObjExit;
+  Level.ObjectGrid[20][27] = play::kObjCoin;
+  editor::AutoTileAll(Level.TileGrid, Level.EdgeFrameGrid, Level.CornerFrameGrid);
+  Level.LevelName = "shot level";
+  editor::FieldsFromLevel(true);
+  Move(400, 300);
+  Shot("editor_map");
+  PickTool(editor::kToolCoin);
+  Shot("editor_toolbar");
+  Click(744, 504);
+  Move(ToolX(editor::kToolFill), kToolY);
+  Shot("editor_help");
+  Click(ToolX(editor::kToolClear), kToolY);
+  Shot("editor_clear_dialog");
+  Click(500, 375);
+  for (int i = 0; i < 10; ++i) Frame();
+  for (const char* name : {"another", "a pack with a long name", "zz"}) MakePack(name, false);
+  Move(400, 590);
+  Click(ToolX(editor::kToolLoadPack), kToolY);
+  Move(600, 140);
+  Shot("editor_pack_list");
+  Level.EditorDialog = 0;
+  Move(400, 590);
+  Click(744, 504);
+  PickTool(editor::kToolFillChanger);
+  Click(CellX(30), CellY(14));
+  Move(CellX(36), CellY(17));
+  Shot("editor_fill_preview");
 }
 
 }  // namespace
