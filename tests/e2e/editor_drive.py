@@ -11,7 +11,7 @@ usage: editor_drive.py WINDOW PACK LEVEL_NAME SHOT_DIR
 """
 import sys
 
-from road_drive import Driver, Fail, MENU_EXIT, POPUP_EXIT, xdo
+from road_drive import MENU_EXIT, POPUP_EXIT, drive, run_main, xdo
 
 MENU_EDITOR = (400, 256)
 TOOL_Y = 544
@@ -50,8 +50,8 @@ def stroke(d, cells, what):
 
 def main():
     window, pack, level_name, shot_dir = sys.argv[1:5]
-    d = Driver(int(window, 0), shot_dir)
-    try:
+
+    def steps(d):
         xdo("mousemove", "--window", str(d.window), "400", "300")
         d.frames.wait(10, "the splash")
         xdo("key", "space")
@@ -106,17 +106,8 @@ def main():
         xdo("key", "Escape")
         d.wait_shot(30, "the main menu after the editor", "main-menu-again")
         d.click(MENU_EXIT, "the exit button", settle=False)
-    except Fail as e:
-        d.shot("failure")
-        print(f"editor: {e}", file=sys.stderr)
-        return 1
-    print(f"editor: {d.frames.count} frames driven", flush=True)
-    return 0
+    return drive("editor", int(window, 0), shot_dir, steps)
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Fail as e:
-        print(f"editor: {e}", file=sys.stderr)
-        sys.exit(1)
+    run_main("editor", main)

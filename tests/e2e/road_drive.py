@@ -209,12 +209,34 @@ def play_level(d, game_pid, events, finish_step):
     d.hold(set())
 
 
+def drive(tag, window, shot_dir, steps):
+    """Runs steps(driver) on the window; a failure is reported with a
+    picture of the screen it happened on. Returns the exit code."""
+    d = Driver(window, shot_dir)
+    try:
+        steps(d)
+    except Fail as e:
+        d.shot("failure")
+        print(f"{tag}: {e}", file=sys.stderr)
+        return 1
+    print(f"{tag}: {d.frames.count} frames driven", flush=True)
+    return 0
+
+
+def run_main(tag, main):
+    try:
+        sys.exit(main())
+    except Fail as e:
+        print(f"{tag}: {e}", file=sys.stderr)
+        sys.exit(1)
+
+
 def main():
     window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
     window, game_pid = int(window, 0), int(game_pid)
     events = parse_script(script)
-    d = Driver(window, shot_dir)
-    try:
+
+    def steps(d):
         # Keyboard focus follows the pointer when no window manager runs.
         xdo("mousemove", "--window", str(window), "400", "300")
         d.wait_shot(10, "the splash", "splash")
@@ -244,17 +266,9 @@ def main():
         xdo("key", "Escape")
         d.wait_shot(30, "the main menu after play", "main-menu-again")
         d.click(MENU_EXIT, "the exit button", settle=False)
-    except Fail as e:
-        d.shot("failure")
-        print(f"road: {e}", file=sys.stderr)
-        return 1
-    print(f"road: {d.frames.count} frames driven", flush=True)
-    return 0
+
+    return drive("road", window, shot_dir, steps)
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Fail as e:
-        print(f"road: {e}", file=sys.stderr)
-        sys.exit(1)
+    run_main("road", main)
