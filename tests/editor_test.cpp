@@ -23,9 +23,7 @@
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/input.h"
-#include "play/input.h"
 #include "play/level.h"
-#include "play/levelfile.h"
 #include "play/popup.h"
 #include "play/tavik.h"
 #include "support/sandbox.h"
@@ -35,15 +33,13 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace pt = plat::test;
+namespace ed = editor;
 using editor::Editor;
 using play::Level;
 
-// Screen points of the toolbar's controls.
-int ToolX(int k) { return 8 + 36 * k + 16; }
-constexpr int kToolY = 544;
-int SwatchX(int i) { return 8 + 36 * i + 16; }
-constexpr int kSwatchY = 504;
-// A map cell's centre.
+// Screen points: tool row button k, palette swatch c, map cell (x, y).
+constexpr int kToolY = 544, kSwatchY = 504;
+int ButtonX(int k) { return 24 + 36 * k; }
 int CellX(int x) { return 16 * x + 8; }
 int CellY(int y) { return 16 * y + 8; }
 
@@ -52,15 +48,20 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A pointer anywhere, off the screen included, with the buttons held.
-class FreePointer final : public play::InputSource {
- public:
+bool SameFrames(const play::LevelData& l) {
+  play::LevelData t = l;
+  ed::AutoTileAll(t.TileGrid, t.EdgeFrameGrid, t.CornerFrameGrid);
+  return std::memcmp(t.EdgeFrameGrid, l.EdgeFrameGrid, sizeof t.EdgeFrameGrid) == 0 &&
+         std::memcmp(t.CornerFrameGrid, l.CornerFrameGrid, sizeof t.CornerFrameGrid) == 0;
+}
+
+// A pointer anywhere, off the screen included, with the left button held.
+struct FreePointer final : play::InputSource {
   int x = 0, y = 0;
-  bool left = false, right = false;
   int KeyHit(int) override { return 0; }
   bool KeyDown(int) override { return false; }
-  int MouseHit(int b) override { return (b == 1 && left) || (b == 2 && right) ? 1 : 0; }
-  bool MouseDown(int b) override { return (b == 1 && left) || (b == 2 && right); }
+  int MouseHit(int b) override { return b == 1; }
+  bool MouseDown(int b) override { return b == 1; }
   int MouseX() override { return x; }
   int MouseY() override { return y; }
 };
@@ -71,302 +72,265 @@ class EditorTest : public ::testing::Test {
     sandbox_ = std::make_unique<vtest::GameSandbox>(2);
     fe::StartUp();
     fe::LoadRecords();
-    fe::LoadStatus();
     fe::Game.GameState = fe::kStateEditor;
   }
-  void TearDown() override { sandbox_.reset(); }
 
-  // A pack folder as the editor makes it, optionally made current.
   void MakePack(const std::string& name, bool current = true) {
-    fs::create_directories(sandbox_->Path("Data/Packs/" + name + "/levels"));
-    fs::create_directories(sandbox_->Path("Data/Packs/" + name + "/replays"));
+    for (const char* sub : {"/levels", "/replays"})
+      fs::create_directories(sandbox_->Path("Data/Packs/" + name + sub));
     if (current) fe::Game.CurrentPack = name;
   }
-  std::string LevelFile(const std::string& pack, int n) {
-    return sandbox_->Path("Data/Packs/" + pack + "/levels/" + std::to_string(n) + ".doy");
+  std::string LevelFile(int n) {
+    return sandbox_->Path("Data/Packs/" + fe::Game.CurrentPack + "/levels/" + std::to_string(n) + ".doy");
   }
-
   // Enters the editor and lets its input delay run out.
   void Enter() {
-    editor::EnterEditor();
-    for (int i = 0; i < 10; ++i) Frame();
+    ed::EnterEditor();
+    Frames(10);
   }
-  void Frame() { editor::EditorFrame(); }
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) ed::EditorFrame();
+  }
   void Move(int x, int y) {
     pt::MouseMove(x, y);
-    Frame();
+    Frames(1);
   }
-  // Press and release before one frame: a click with the button not held.
+  // Pressed and released before the frame: a click, the button not held.
   void Click(int x, int y, int button = 1) {
     pt::MouseMove(x, y);
     pt::MousePress(button);
     pt::MouseRelease(button);
-    Frame();
+    Frames(1);
   }
-  void Hold(int x, int y, int button) {
+  void Hold(int x, int y, int button = 1) {
     pt::MouseMove(x, y);
     pt::MousePress(button);
-    Frame();
+    Frames(1);
     pt::MouseRelease(button);
   }
-  // Shows the toolbar (the pointer below the map) and clicks a tool button.
-  void PickTool(int k) {
+  // Shows the toolbar (the pointer below the map), then clicks the button.
+  void Button(int k) {
     Move(400, 590);
-    Click(ToolX(k), kToolY);
+    Click(ButtonX(k), kToolY);
   }
-  void PickColour(int c) {
+  void Colour(int c) {
     Move(400, 590);
-    Click(SwatchX(c), kSwatchY);
+    Click(ButtonX(c), kSwatchY);
   }
-  void Shot(const std::string& name) {
-    EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name)));
+  void Type(const std::string& text) {
+    for (char c : text) pt::TypeChar(c == '\n' ? 13 : c);
+    Frames(static_cast<int>(text.size()) + 2);
   }
+  void Shot(const std::string& name) { EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name))); }
 
   std::unique_ptr<vtest::GameSandbox> sandbox_;
 };
 
-TEST_F(EditorTest, DrawingToolsPlaceTheirCodeUnlessTheCellHoldsTheBareColour) {
+TEST_F(EditorTest, DrawingToolsWriteTheirCodeUnlessTheCellHoldsTheBareColour) {
   MakePack("mine");
   Enter();
   struct Case {
     int tool, before, after;
+  } cases[] = {
+      // Colour 3: every tool tests the cell against 3 itself, and writes any
+      // other cell again, its own code included.
+      {ed::kToolDraw, -1, 3},       {ed::kToolDraw, 3, 3},         {ed::kToolDraw, 23, 3},
+      {ed::kToolDrawChanger, 3, 3}, {ed::kToolDrawChanger, 23, 23}, {ed::kToolDrawZone, 7, 43},
+      {ed::kToolNeutral, 60, 60},   {ed::kToolNoRope, 60, 61},      {ed::kToolNoRope, 3, 3},
   };
-  // Colour 3 selected: the test is against 3 itself for every tool, and any
-  // other cell is written again even when it holds the tool's own code.
-  const Case cases[] = {
-      {editor::kToolDraw, -1, 3},        {editor::kToolDraw, 3, 3},
-      {editor::kToolDraw, 23, 3},        {editor::kToolDrawChanger, -1, 23},
-      {editor::kToolDrawChanger, 3, 3},  {editor::kToolDrawChanger, 23, 23},
-      {editor::kToolDrawZone, 7, 43},    {editor::kToolDrawZone, 3, 3},
-      {editor::kToolNeutral, -1, 60},    {editor::kToolNeutral, 60, 60},
-      {editor::kToolNoRope, 60, 61},     {editor::kToolNoRope, 3, 3},
-  };
-  PickColour(3);
+  Colour(3);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "tool " << c.tool << " over " << c.before);
-    PickTool(c.tool);
+    Button(c.tool);
     Level.TileGrid[20][10] = c.before;
     Level.LevelDirty = 0;
-    Hold(CellX(20), CellY(10), 1);
+    Hold(CellX(20), CellY(10));
     EXPECT_EQ(Level.TileGrid[20][10], c.after);
     EXPECT_EQ(Level.LevelDirty, c.before == 3 ? 0 : 1);
-    // The right button erases, and both buttons leave the cell empty.
-    Hold(CellX(20), CellY(10), 2);
+    Hold(CellX(20), CellY(10), 2);  // the right button erases
     EXPECT_EQ(Level.TileGrid[20][10], -1);
-    pt::MousePress(2);
-    Hold(CellX(20), CellY(10), 1);
+    pt::MousePress(2);  // both buttons: placed, then erased
+    Hold(CellX(20), CellY(10));
     pt::MouseRelease(2);
     EXPECT_EQ(Level.TileGrid[20][10], -1);
   }
 }
 
-TEST_F(EditorTest, FillsTakeEffectOnThePassAfterTheSecondClickAndRetileTheGrid) {
+TEST_F(EditorTest, FillsTakeEffectThePassAfterTheSecondClickAndACornerOutlivesToolChanges) {
   MakePack("mine");
   Enter();
-  PickColour(5);
+  Colour(5);
   struct Case {
     int tool, x0, y0, x1, y1, code;
-  };
-  const Case cases[] = {
-      {editor::kToolFill, 12, 9, 4, 3, 5},
-      {editor::kToolFillChanger, 30, 20, 30, 20, 25},  // one cell
-      {editor::kToolFillZone, 40, 2, 44, 6, 45},
+  } cases[] = {
+      {ed::kToolFill, 12, 9, 4, 3, 5},
+      {ed::kToolFillChanger, 30, 20, 30, 20, 25},  // one cell
+      {ed::kToolFillZone, 40, 2, 44, 6, 45},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.tool);
-    PickTool(c.tool);
+    Button(c.tool);
     Level.LevelDirty = 0;
     Click(CellX(c.x0), CellY(c.y0));
     Click(CellX(c.x1), CellY(c.y1));
-    EXPECT_NE(Level.TileGrid[c.x1][c.y1], c.code);
     EXPECT_EQ(Level.LevelDirty, 0);
-    Frame();
+    Frames(1);
     for (int x = std::min(c.x0, c.x1); x <= std::max(c.x0, c.x1); ++x)
       for (int y = std::min(c.y0, c.y1); y <= std::max(c.y0, c.y1); ++y)
-        ASSERT_EQ(Level.TileGrid[x][y], c.code) << x << "," << y;
+        ASSERT_EQ(Level.TileGrid[x][y], c.code) << c.tool << ": " << x << "," << y;
     EXPECT_EQ(Level.LevelDirty, 1);
-    EXPECT_EQ(Editor.FillState, editor::kFillIdle);
   }
-  play::LevelData tiled = Level;
-  editor::AutoTileAll(tiled.TileGrid, tiled.EdgeFrameGrid, tiled.CornerFrameGrid);
-  EXPECT_EQ(0, std::memcmp(tiled.EdgeFrameGrid, Level.EdgeFrameGrid, sizeof tiled.EdgeFrameGrid));
-}
-
-TEST_F(EditorTest, AFirstCornerSurvivesToolChangesUntilARightClickOverTheMap) {
-  MakePack("mine");
-  Enter();
-  PickTool(editor::kToolFill);
+  EXPECT_TRUE(SameFrames(Level));
+  // The first corner waits through other tools; a right click cancels it
+  // over the map only.
+  Button(ed::kToolFill);
   Click(CellX(2), CellY(2));
-  PickTool(editor::kToolDraw);
-  PickTool(editor::kToolFillZone);
-  EXPECT_EQ(Editor.FillState, editor::kFillFirstCorner);
+  Button(ed::kToolDraw);
+  Button(ed::kToolFillZone);
+  Click(ButtonX(ed::kToolFillZone), kToolY, 2);
   Click(CellX(3), CellY(3));
-  Frame();
-  EXPECT_EQ(Level.TileGrid[2][2], 40);
-  EXPECT_EQ(Level.TileGrid[3][3], 40);
-  // A right click over the toolbar does not cancel; over the map it does.
+  Frames(1);
+  EXPECT_EQ(Level.TileGrid[2][2], 45);
   Click(CellX(10), CellY(10));
-  PickTool(editor::kToolFillZone);
-  Click(ToolX(editor::kToolFillZone), kToolY, 2);
-  EXPECT_EQ(Editor.FillState, editor::kFillFirstCorner);
+  Move(CellX(16), CellY(14));
+  Shot("editor_fill_preview");
+  Move(ButtonX(ed::kToolFill), kToolY);
+  Shot("editor_toolbar");
   Click(CellX(11), CellY(11), 2);
-  EXPECT_EQ(Editor.FillState, editor::kFillIdle);
-  Click(CellX(12), CellY(12));
-  EXPECT_EQ(Editor.FillStartX, 12);
+  EXPECT_EQ(Editor.FillState, ed::kFillIdle);
 }
 
-TEST_F(EditorTest, OneStartAndOneExitAndOnlyTheCoinToolRemovesThem) {
+TEST_F(EditorTest, OneStartAndOneExitAndOnlyTheCoinToolsRightButtonRemovesThem) {
   MakePack("mine");
   Enter();
   auto count = [](int code) {
-    int n = 0;
-    for (auto& column : Level.ObjectGrid)
-      for (int cell : column) n += cell == code;
-    return n;
+    return std::count(&Level.ObjectGrid[0][0], &Level.ObjectGrid[0][0] + 50 * 36, code);
   };
-  PickTool(editor::kToolCoin);
-  Hold(CellX(6), CellY(6), 1);
-  PickTool(editor::kToolPlayer);
-  Click(CellX(5), CellY(5));
-  Click(CellX(6), CellY(6));  // over the coin
-  PickTool(editor::kToolEnd);
-  Click(CellX(7), CellY(7));
-  Click(CellX(6), CellY(6));  // over the start
-  EXPECT_EQ(count(play::kObjStart), 0);
-  EXPECT_EQ(count(play::kObjCoin), 0);
+  Button(ed::kToolCoin);
+  Hold(CellX(6), CellY(6));
+  for (int tool : {ed::kToolPlayer, ed::kToolEnd}) {
+    Button(tool);
+    Click(CellX(5), CellY(5));
+    Click(CellX(6), CellY(6));  // over the coin, then over the start
+  }
+  EXPECT_EQ(count(play::kObjStart) + count(play::kObjCoin), 0);
   EXPECT_EQ(Level.ObjectGrid[6][6], play::kObjExit);
-  EXPECT_EQ(count(play::kObjExit), 1);
-  // The start, exit and draw tools leave objects alone on the right button.
-  PickTool(editor::kToolPlayer);
+  Button(ed::kToolPlayer);
   Click(CellX(9), CellY(9));
-  for (int tool : {editor::kToolPlayer, editor::kToolEnd, editor::kToolDraw}) {
-    PickTool(tool);
+  for (int tool : {ed::kToolPlayer, ed::kToolEnd, ed::kToolDraw, ed::kToolCoin}) {
+    Level.LevelDirty = 0;
+    EXPECT_EQ(count(play::kObjStart) + count(play::kObjExit), 2) << tool;
+    Button(tool);
     Hold(CellX(9), CellY(9), 2);
     Hold(CellX(6), CellY(6), 2);
   }
-  EXPECT_EQ(Level.ObjectGrid[9][9], play::kObjStart);
-  EXPECT_EQ(Level.ObjectGrid[6][6], play::kObjExit);
-  PickTool(editor::kToolCoin);
-  Level.LevelDirty = 0;
-  Hold(CellX(9), CellY(9), 2);
-  Hold(CellX(6), CellY(6), 2);
   EXPECT_EQ(count(play::kObjStart) + count(play::kObjExit), 0);
   EXPECT_EQ(Level.LevelDirty, 1);
 }
 
-TEST_F(EditorTest, TheMapEndsAboveTheToolbarAndWritesStayOnTheGrid) {
+TEST_F(EditorTest, TheMapEndsAtTheToolbarAndNoPointerWritesOffTheGrid) {
   MakePack("mine");
   Enter();
-  PickTool(editor::kToolDraw);
   struct Case {
-    int x, y;
-    bool toolbar, onMap;
-  };
-  const Case cases[] = {
-      {0, 479, true, true},    {799, 479, true, true},   {100, 480, true, false},
-      {100, 575, false, true}, {100, 576, false, false}, {-1, 100, false, false},
-      {100, -1, false, false}, {-100, 300, false, false}, {300, -40, false, false},
-      {-600, -900, false, false},
+    int x, y, toolbar, row;  // row -1: nothing written
+  } cases[] = {
+      {0, 479, 1, 29},  {799, 479, 1, 29}, {100, 480, 1, -1}, {100, 575, 0, 35},
+      {100, 576, 0, -1}, {-1, 100, 0, -1}, {100, -1, 0, -1},  {-600, -900, 0, -1},
   };
   FreePointer pointer;
   play::SetInputSource(&pointer);
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.x << "," << c.y);
     Level.Clear();
-    Editor.ToolbarVisible = c.toolbar ? 1 : 0;
+    Editor.ToolbarVisible = c.toolbar;
     pointer.x = c.x;
     pointer.y = c.y;
-    pointer.left = true;
-    Frame();
-    pointer.left = false;
-    EXPECT_EQ(editor::IsMouseOverMap(), c.onMap ? 1 : 0);
-    const bool written = Level.TileGrid[c.x < 0 ? 0 : c.x / 16][c.y < 0 ? 0 : std::min(c.y / 16, 35)] != -1;
-    EXPECT_EQ(written, c.onMap);
+    Frames(1);
+    const long empty = std::count(&Level.TileGrid[0][0], &Level.TileGrid[0][0] + 50 * 36, -1);
+    EXPECT_EQ(empty, 50 * 36 - (c.row < 0 ? 0 : 1)) << c.x << "," << c.y;
+    EXPECT_TRUE(c.row < 0 || Level.TileGrid[c.x / 16][c.row] != -1) << c.x << "," << c.y;
   }
   play::SetInputSource(nullptr);
 }
 
-TEST_F(EditorTest, TheToolbarRowsShareY524AndIndex21DoesNothing) {
+TEST_F(EditorTest, HelpTopicsFollowTheHoverAndY524TakesColourAndTool) {
   MakePack("mine");
   Enter();
   Move(400, 590);
-  Click(SwatchX(3), 524);
+  Click(ButtonX(3), 524);  // palette and tool row at once
   EXPECT_EQ(Editor.EditorColour, 3);
-  EXPECT_EQ(Editor.EditorTool, editor::kToolEnd);
+  EXPECT_EQ(Editor.EditorTool, ed::kToolEnd);
+  Click(744, 504);
+  EXPECT_EQ(Editor.EditorHelpVisible, 1);
+  EXPECT_EQ(Editor.EditorHelpTopic, 0);
+  Move(ButtonX(ed::kToolFill), kToolY);
+  Shot("editor_help");
+  const int cases[][3] = {
+      {ButtonX(0), kSwatchY, 22}, {ButtonX(0), kToolY, 1}, {ButtonX(20), kToolY, 21},
+      {780, kToolY, 22},  // right of the last button
+      {100, 572, 23},     {400, 572, 23},   {400, 300, 23},  // the map keeps the topic
+  };
+  for (const auto& c : cases) {
+    Move(c[0], c[1]);
+    EXPECT_EQ(Editor.EditorHelpTopic, c[2]) << c[0] << "," << c[1];
+  }
+  EXPECT_EQ(Editor.EditorHelpVisible, 0);  // it hid with the toolbar
   const play::LevelVars before = Level;
-  Click(780, kToolY);
-  EXPECT_EQ(Editor.EditorHelpTopic, editor::kHelpTopicPalette);
-  EXPECT_EQ(Editor.EditorTool, editor::kToolEnd);
+  Move(400, 590);
+  Click(780, kToolY);  // index 21 does nothing
+  EXPECT_EQ(Editor.EditorTool, ed::kToolEnd);
   EXPECT_EQ(Editor.EditorLevel, 0);
   EXPECT_EQ(Level.AllowRope, before.AllowRope);
   EXPECT_EQ(Level.EditorDialog, 0);
 }
 
-TEST_F(EditorTest, LevelStepsSaveTheLevelAndLoadTheNextOneAndStopAt0And50) {
+TEST_F(EditorTest, LevelStepsSaveAndReloadAndALevelThatCannotBeSavedStays) {
   MakePack("mine");
-  struct Case {
-    int from, button, to;
-  };
-  const Case cases[] = {{0, editor::kToolLeft, 0}, {50, editor::kToolRight, 50}, {7, editor::kToolRight, 8}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.from);
-    Editor.EditorLevel = c.from;
+  const int cases[][3] = {{0, ed::kToolLeft, 0}, {50, ed::kToolRight, 50}, {7, ed::kToolRight, 8}};
+  for (const auto& c : cases) {
+    Editor.EditorLevel = c[0];
     Enter();
-    PickTool(editor::kToolDraw);
-    Hold(CellX(1), CellY(c.from % 30), 1);
-    Move(400, 590);
-    Click(ToolX(c.button), kToolY);
-    EXPECT_EQ(Editor.EditorLevel, c.to);
-    ASSERT_EQ(FileBytes(LevelFile("mine", c.from)).size(), 28816u);
-    // Reloaded from disk: the level stepped to holds what its file holds.
+    Button(ed::kToolDraw);
+    Hold(CellX(1), CellY(1));
+    Button(c[1]);
+    EXPECT_EQ(Editor.EditorLevel, c[2]);
     play::LevelData onDisk;
-    play::DecodeLevel(FileBytes(LevelFile("mine", c.from)), onDisk);
-    EXPECT_EQ(onDisk.TileGrid[1][c.from % 30], 0);
-    EXPECT_EQ(Level.TileGrid[1][c.from % 30], c.from == c.to ? 0 : -1);
+    play::DecodeLevel(FileBytes(LevelFile(c[0])), onDisk);
+    EXPECT_EQ(onDisk.TileGrid[1][1], 0) << c[0];
+    EXPECT_EQ(Level.TileGrid[1][1], c[0] == c[2] ? 0 : -1) << c[0];  // reloaded
     EXPECT_EQ(Level.LevelDirty, 0);
   }
-}
-
-TEST_F(EditorTest, ALevelThatCannotBeSavedStaysInHandWithAMessage) {
-  MakePack("mine");
-  Editor.EditorLevel = 4;
-  Enter();
-  PickTool(editor::kToolDraw);
-  Hold(CellX(1), CellY(1), 1);
+  Hold(CellX(2), CellY(2));
   fs::remove_all(sandbox_->Path("Data/Packs/mine/levels"));
-  for (int k : {editor::kToolRight, editor::kToolPlay}) {
-    Move(400, 590);
-    Click(ToolX(k), kToolY);
-    EXPECT_EQ(Editor.EditorLevel, 4);
+  for (int k : {ed::kToolRight, ed::kToolPlay}) {
+    Button(k);
+    EXPECT_EQ(Editor.EditorLevel, 8);
     EXPECT_EQ(fe::Game.GameState, fe::kStateEditor);
-    EXPECT_EQ(Level.TileGrid[1][1], 0);
+    EXPECT_EQ(Level.TileGrid[2][2], 0);
     EXPECT_GT(Editor.SaveFailedFrames, 0);
   }
+  Shot("editor_level_not_saved");
   fs::create_directories(sandbox_->Path("Data/Packs/mine/levels"));
-  Click(ToolX(editor::kToolRight), kToolY);
-  EXPECT_EQ(Editor.EditorLevel, 5);
+  Button(ed::kToolRight);
+  EXPECT_EQ(Editor.EditorLevel, 9);
   EXPECT_EQ(Editor.SaveFailedFrames, 0);
 }
 
-TEST_F(EditorTest, DialogButtonsSaveTheLevelFirstAndEscapeStillLeavesAtOnce) {
-  for (int k : {editor::kToolNewPack, editor::kToolLoadPack, editor::kToolClear}) {
-    SCOPED_TRACE(k);
+TEST_F(EditorTest, DialogButtonsSaveTheLevelFirstAndEscapeLeavesAtOnce) {
+  for (int k : {ed::kToolNewPack, ed::kToolLoadPack, ed::kToolClear}) {
     MakePack("mine");
-    fs::remove(LevelFile("mine", 0));
+    fs::remove(LevelFile(0));
     fe::Game.GameState = fe::kStateEditor;
     Enter();
-    PickTool(editor::kToolCoin);
-    Hold(CellX(3), CellY(3), 1);
-    Move(400, 590);
-    Click(ToolX(k), kToolY);
+    Button(ed::kToolCoin);
+    Hold(CellX(3), CellY(3));
+    Button(k);
     EXPECT_NE(Level.EditorDialog, 0);
     pt::KeyTap(plat::vk::Escape);
-    Frame();
+    Frames(1);
     EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
-    editor::LeaveEditor();
+    ed::LeaveEditor();
     play::LevelData onDisk;
-    play::DecodeLevel(FileBytes(LevelFile("mine", 0)), onDisk);
-    EXPECT_EQ(onDisk.ObjectGrid[3][3], play::kObjCoin);
+    play::DecodeLevel(FileBytes(LevelFile(0)), onDisk);
+    EXPECT_EQ(onDisk.ObjectGrid[3][3], play::kObjCoin) << k;
   }
 }
 
@@ -378,137 +342,97 @@ TEST_F(EditorTest, ClearingAfterTheQuestionKeepsNameAuthorFlagsAndDirtyFlag) {
     Level.ObjectGrid[5][5] = play::kObjCoin;
     Level.LevelName = "kept";
     Level.AllowRope = 1;
-    Level.LevelDirty = dirty;
-    Move(400, 590);
-    Click(ToolX(editor::kToolClear), kToolY);
+    Button(ed::kToolClear);
+    Shot("editor_clear_dialog");
     Level.LevelDirty = dirty;  // opening the dialog saved the level
     Click(300, 350);           // the edge of "Yes!" is outside it
     Click(500, 375);           // "No!"
     EXPECT_EQ(Level.TileGrid[4][4], 9);
-    for (int i = 0; i < 10; ++i) Frame();
-    Move(400, 590);
-    Click(ToolX(editor::kToolClear), kToolY);
+    Frames(10);
+    Button(ed::kToolClear);
     Level.LevelDirty = dirty;
     Click(300, 375);  // "Yes!"
     EXPECT_EQ(Level.EditorDialog, 0);
-    EXPECT_EQ(Level.TileGrid[4][4], -1);
-    EXPECT_EQ(Level.ObjectGrid[5][5], 0);
+    EXPECT_EQ(Level.TileGrid[4][4] + Level.ObjectGrid[5][5], -1);
     EXPECT_EQ(Level.CornerFrameGrid[4][4], 15);
     EXPECT_EQ(Level.LevelName, "kept");
     EXPECT_EQ(Level.AllowRope, 1);
     EXPECT_EQ(Level.LevelDirty, dirty);
-    EXPECT_EQ(Editor.EditorInputDelay, 10);
-    for (int i = 0; i < 10; ++i) Frame();
+    Frames(10);
   }
 }
 
-TEST_F(EditorTest, HelpTopicsFollowTheHover) {
-  MakePack("mine");
+TEST_F(EditorTest, TheBuiltInPackForcesTheNewPackDialogOrThePackList) {
+  fe::Records.RecordTimes[1][0] = 1234;
+  Editor.CreatePackResult = ed::kPackCreated;  // left from an earlier visit
   Enter();
-  Move(400, 590);
-  Click(744, 504);
-  EXPECT_EQ(Editor.EditorHelpVisible, 1);
-  struct Case {
-    int x, y, topic;
-  };
-  const Case cases[] = {
-      {SwatchX(0), kSwatchY, 22},  {ToolX(0), kToolY, 1},  {ToolX(20), kToolY, 21},
-      {780, kToolY, 22},           {100, 572, 23},         {400, 572, 23},
-      {400, 300, 23},  // the map keeps the last topic
-  };
-  for (const Case& c : cases) {
-    Move(c.x, c.y);
-    EXPECT_EQ(Editor.EditorHelpTopic, c.topic) << c.x << "," << c.y;
-  }
-  EXPECT_EQ(Editor.EditorHelpVisible, 0);  // the toolbar hid with the page
-  Move(400, 590);
-  Move(ToolX(9), kToolY);
-  Click(744, 504);
-  EXPECT_EQ(Editor.EditorHelpVisible, 1);
-  EXPECT_EQ(Editor.EditorHelpTopic, 0);
-  Click(744, 504);
-  EXPECT_EQ(Editor.EditorHelpVisible, 0);
-}
-
-TEST_F(EditorTest, TheBuiltInPackForcesThePackListOrTheNewPackDialog) {
-  Enter();
-  EXPECT_EQ(Level.EditorDialog, editor::kDialogNewPack);
+  EXPECT_EQ(Level.EditorDialog, ed::kDialogNewPack);
   EXPECT_EQ(fe::Res.NewPackNameInput->active, 1);
-  Hold(CellX(10), CellY(10), 1);
+  Shot("editor_new_pack_dialog");
+  EXPECT_EQ(fe::Records.RecordTimes[1][0], 1234);  // the built-in records stand
+  Hold(CellX(10), CellY(10));
   EXPECT_EQ(Level.TileGrid[10][10], -1);
   MakePack("other", false);
   Enter();
-  EXPECT_EQ(Level.EditorDialog, editor::kDialogPackList);
+  EXPECT_EQ(Level.EditorDialog, ed::kDialogPackList);
+  Move(600, 124 + 8);
+  Shot("editor_pack_list");
   Click(600, 124 + 8);  // the first row
   EXPECT_EQ(fe::Game.CurrentPack, "other");
   EXPECT_EQ(Level.EditorDialog, 0);
-  EXPECT_EQ(Editor.EditorLevel, 0);
 }
 
 TEST_F(EditorTest, ThePackListIsSortedCappedAndLeavesBaseOutOnlyInTheEditor) {
   for (const char* name : {"Base", "BASE", "zeta", "Alpha", "beta"}) MakePack(name, false);
   std::ofstream(sandbox_->Path("Data/Packs/afile")) << "x";
-  editor::ScanPacks(1);
-  const std::vector<std::string> editorForm(editor::Packs.PackNames, editor::Packs.PackNames + 4);
-  EXPECT_EQ(editorForm, (std::vector<std::string>{"Alpha", "beta", "zeta", ""}));
-  editor::ScanPacks(0);
-  const std::vector<std::string> optionsForm(editor::Packs.PackNames, editor::Packs.PackNames + 7);
-  EXPECT_EQ(optionsForm, (std::vector<std::string>{"Alpha", "BASE", "Base", "base", "beta", "zeta", ""}));
+  ed::ScanPacks(1);
+  EXPECT_EQ(std::vector<std::string>(ed::Packs.PackNames, ed::Packs.PackNames + 4),
+            (std::vector<std::string>{"Alpha", "beta", "zeta", ""}));
+  ed::ScanPacks(0);
+  EXPECT_EQ(std::vector<std::string>(ed::Packs.PackNames, ed::Packs.PackNames + 7),
+            (std::vector<std::string>{"Alpha", "BASE", "Base", "base", "beta", "zeta", ""}));
   for (int i = 0; i < 30; ++i) MakePack("p" + std::to_string(100 + i), false);
-  editor::ScanPacks(1);
-  EXPECT_EQ(editor::Packs.PackNames[21], "p119");
-  // The options form picks a pack and its records without touching the level.
+  ed::ScanPacks(1);
+  EXPECT_EQ(ed::Packs.PackNames[21], "p119");
+  // The options form: the pack and its records, the level untouched. The
+  // click area reaches 8 pixels right of the highlight.
   Level.TileGrid[0][0] = 5;
-  fe::Game.MenuMouseX = 738;  // the click area reaches 8 pixels past the highlight
-  fe::Game.MenuMouseY = 124 + 16 * 3;
   play::Input.MouseClick = 1;
-  editor::PickPackFromList(0);
-  EXPECT_EQ(fe::Game.CurrentPack, "p101");
-  EXPECT_EQ(Level.TileGrid[0][0], 5);
   fe::Game.MenuMouseX = 742;
   fe::Game.MenuMouseY = 124;
-  editor::PickPackFromList(0);
+  ed::PickPackFromList(0);
+  EXPECT_EQ(fe::Game.CurrentPack, "base");
+  fe::Game.MenuMouseX = 738;
+  fe::Game.MenuMouseY = 124 + 3 * 16;
+  ed::PickPackFromList(0);
   EXPECT_EQ(fe::Game.CurrentPack, "p101");
+  EXPECT_EQ(Level.TileGrid[0][0], 5);
 }
 
-TEST_F(EditorTest, CreatePackRefusesBadNamesAndReportsAFolderItCouldNotMake) {
+TEST_F(EditorTest, BadPackNamesAndFoldersThatCannotBeMadeLeaveEverythingAsItWas) {
   MakePack("mine");
-  struct Case {
-    std::string name;
-    int result;
-  };
-  const Case cases[] = {
-      {"", editor::kPackNameEmpty},        {"   ", editor::kPackNameEmpty},
-      {".", editor::kPackNameInvalid},     {"..", editor::kPackNameInvalid},
-      {"a/b", editor::kPackNameSeparator}, {"..\\up", editor::kPackNameSeparator},
-      {"c:x", editor::kPackNameSeparator}, {"tab\there", editor::kPackNameInvalid},
-      {"BASE", editor::kPackExists},       {"MINE", editor::kPackExists},
-      {std::string(300, 'n'), editor::kPackNotCreated},
+  const std::pair<std::string, int> cases[] = {
+      {"", ed::kPackNameEmpty},         {"   ", ed::kPackNameEmpty},          {".", ed::kPackNameInvalid},
+      {"..", ed::kPackNameInvalid},     {"a/b", ed::kPackNameSeparator},      {"..\\up", ed::kPackNameSeparator},
+      {"c:x", ed::kPackNameSeparator},  {"tab\there", ed::kPackNameInvalid},  {"BASE", ed::kPackExists},
+      {"MINE", ed::kPackExists},        {std::string(300, 'n'), ed::kPackNotCreated},
   };
   const auto before = plat::ReadDir("Data/Packs");
-  for (const Case& c : cases) {
-    EXPECT_EQ(editor::CreatePack(c.name), c.result) << c.name;
+  for (const auto& [name, result] : cases) {
+    EXPECT_EQ(ed::CreatePack(name), result) << name;
     EXPECT_EQ(fe::Game.CurrentPack, "mine");
   }
   EXPECT_EQ(plat::ReadDir("Data/Packs"), before);
-}
-
-TEST_F(EditorTest, TheNewPackDialogMakesThePackOrSaysWhyNotInRed) {
-  MakePack("mine");
+  // Through the dialog: the refusal in red, then a good name.
   Enter();
-  Move(400, 590);
-  Click(ToolX(editor::kToolNewPack), kToolY);
-  for (const char* typed : {"Mine\r", "fresh\r"}) {
-    for (const char* ch = typed; *ch; ++ch) pt::TypeChar(*ch == '\r' ? 13 : *ch);
-    for (int i = 0; i < 12; ++i) Frame();
-    if (Editor.CreatePackResult == editor::kPackExists) {
-      EXPECT_EQ(Level.EditorDialog, editor::kDialogNewPack);
-      EXPECT_EQ(fe::Game.CurrentPack, "mine");
-      Shot("editor_new_pack_refused");
-      fe::Res.NewPackNameInput->text.clear();
-      Click(320, 305);  // the field again
-    }
-  }
+  Button(ed::kToolNewPack);
+  Type("Mine\n");
+  EXPECT_EQ(Editor.CreatePackResult, ed::kPackExists);
+  EXPECT_EQ(Level.EditorDialog, ed::kDialogNewPack);
+  Shot("editor_new_pack_refused");
+  fe::Res.NewPackNameInput->text.clear();
+  Click(320, 305);  // the field takes the focus again
+  Type("fresh\n");
   EXPECT_EQ(fe::Game.CurrentPack, "fresh");
   EXPECT_EQ(Level.EditorDialog, 0);
   for (const char* sub : {"levels", "replays", "scores.dat"})
@@ -519,80 +443,64 @@ TEST_F(EditorTest, ADrawnLevelReloadsByteForByteWithFramesOfItsGrid) {
   MakePack("mine");
   Editor.EditorLevel = 2;
   Enter();
-  PickColour(4);
-  PickTool(editor::kToolFill);
+  Colour(4);
+  Button(ed::kToolFill);
   Click(CellX(3), CellY(20));
   Click(CellX(30), CellY(22));
-  Frame();
-  for (int tool : {editor::kToolDraw, editor::kToolDrawChanger, editor::kToolNeutral}) {
-    PickTool(tool);
-    for (int x = 5; x < 12; ++x) Hold(CellX(x + 3 * tool), CellY(19 - x % 3), 1);
+  Frames(1);
+  for (int tool : {ed::kToolDraw, ed::kToolDrawChanger, ed::kToolNeutral}) {
+    Button(tool);
+    for (int x = 5; x < 12; ++x) Hold(CellX(x + 3 * tool), CellY(19 - x % 3));
   }
   Hold(CellX(10), CellY(21), 2);
-  PickTool(editor::kToolPlayer);
+  Button(ed::kToolPlayer);
   Click(CellX(4), CellY(19));
   Move(400, 590);
-  for (const char* ch = "Tall Steps"; *ch; ++ch) pt::TypeChar(*ch);
   Click(100, 572);
-  for (int i = 0; i < 12; ++i) Frame();
-  Move(400, 590);
-  Click(ToolX(editor::kToolRight), kToolY);
-  EXPECT_EQ(Level.LevelDirty, 0);
-  const std::vector<uint8_t> saved = FileBytes(LevelFile("mine", 2));
-  ASSERT_EQ(saved.size(), 28812u + 12u + 2u);
-
-  // A fresh program body loads the same bytes.
-  sandbox_.reset();
+  Type("Tall Steps\n");
+  Button(ed::kToolRight);
+  const std::vector<uint8_t> saved = FileBytes(LevelFile(2));
+  ASSERT_EQ(saved.size(), 28812u + 14u);
+  sandbox_.reset();  // a fresh program body
   sandbox_ = std::make_unique<vtest::GameSandbox>(2);
   fe::StartUp();
   MakePack("mine");
-  std::ofstream(LevelFile("mine", 2), std::ios::binary)
-      .write(reinterpret_cast<const char*>(saved.data()), static_cast<std::streamsize>(saved.size()));
+  std::ofstream(LevelFile(2), std::ios::binary).write(reinterpret_cast<const char*>(saved.data()), saved.size());
   play::LoadLevel(2);
   EXPECT_EQ(Level.LevelName, "Tall Steps");
   EXPECT_EQ(play::EncodeLevel(Level), saved);
-  play::LevelData tiled = Level;
-  editor::AutoTileAll(tiled.TileGrid, tiled.EdgeFrameGrid, tiled.CornerFrameGrid);
-  EXPECT_EQ(0, std::memcmp(tiled.EdgeFrameGrid, Level.EdgeFrameGrid, sizeof tiled.EdgeFrameGrid));
-  EXPECT_EQ(0, std::memcmp(tiled.CornerFrameGrid, Level.CornerFrameGrid, sizeof tiled.CornerFrameGrid));
+  EXPECT_TRUE(SameFrames(Level));
 }
 
-// The play test runs the saved level in state 5 and the level-end popup's
-// exit comes back to the editor on the same level.
-TEST_F(EditorTest, PlayTestRunsTheLevelAndTheLevelEndExitReturnsToTheEditor) {
+TEST_F(EditorTest, PlayTestRunsTheSavedLevelAndTheLevelEndExitReturnsToTheEditor) {
   MakePack("mine");
   Editor.EditorLevel = 3;
-  Level.Clear();
   Level.TileGrid[10][21] = play::kTileNeutral;
   Level.ObjectGrid[10][20] = play::kObjStart;
-  Level.ObjectGrid[10][21] = play::kObjExit;
-  Level.AllowMovement = 1;
+  Level.ObjectGrid[10][21] = play::kObjExit;  // reached at once
   play::SaveLevel(3);
-  fe::Screens().RunEditor = editor::RunEditor;
+  fe::Screens().RunEditor = ed::RunEditor;
   fe::Screens().PlayLevel = play::PlayLevel;
   std::vector<int> states;
-  int backAt = -1;
+  int64_t back = -1;
   pt::SetFrameHook([&](int64_t f) {
     if (states.empty() || states.back() != fe::Game.GameState) states.push_back(fe::Game.GameState);
     if (f == 12) pt::MouseMove(400, 590);
-    if (f == 14) Click(ToolX(editor::kToolPlay), kToolY), pt::MouseMove(400, 590);
+    if (f == 14) pt::MouseMove(ButtonX(ed::kToolPlay), kToolY), pt::MousePress(1), pt::MouseRelease(1);
     if (fe::Game.GameState == fe::kStatePlay && play::Popup.PopupState == play::kPopupOpen) {
       if (play::Popup.PopupKind == play::kPopupLevelStart) pt::KeyTap(plat::vk::Escape);
-      if (play::Popup.PopupKind == play::kPopupNewRecord) {
-        pt::MouseMove(500, 416);
-        pt::MousePress(1);
-        pt::MouseRelease(1);
-      }
+      if (play::Popup.PopupKind == play::kPopupNewRecord)
+        pt::MouseMove(500, 416), pt::MousePress(1), pt::MouseRelease(1);  // the exit button
     }
-    if (fe::Game.GameState == fe::kStateEditor && states.size() > 2 && backAt < 0) backAt = static_cast<int>(f);
-    if ((backAt >= 0 && f > backAt + 5) || f > 2000) fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+    if (back < 0 && states.size() == 3) back = f;
+    if ((back >= 0 && f > back + 5) || f > 2000) fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
   });
   fe::SetGameState(fe::kStateEditor, fe::KeepValue, fe::KeepValue);
   fe::RunDispatcher();
   pt::SetFrameHook(nullptr);
   EXPECT_EQ(states, (std::vector<int>{fe::kStateEditor, fe::kStatePlay, fe::kStateEditor}));
   EXPECT_EQ(Editor.EditorLevel, 3);
-  EXPECT_EQ(fe::Records.RecordTimes[3][0] < fe::EmptyRecordTime, true);
+  EXPECT_LT(fe::Records.RecordTimes[3][0], fe::EmptyRecordTime);
 }
 
 // The map is drawn from a picture that follows the grids by redrawing only
@@ -602,82 +510,39 @@ TEST_F(EditorTest, TheMapPictureShowsWhatDrawingEveryCellShows) {
   MakePack("mine");
   Enter();
   auto same = [] {
-    plat::Cls();
-    editor::DrawMapPicture();
-    const std::vector<uint32_t> cached = plat::ReadTargetPixels();
-    plat::Cls();
-    editor::DrawMapDirect();
-    const std::vector<uint32_t> direct = plat::ReadTargetPixels();
-    return std::equal(direct.begin(), direct.begin() + 800 * 576, cached.begin());
+    std::vector<uint32_t> px[2];
+    for (int i = 0; i < 2; ++i) {
+      plat::Cls();
+      i == 0 ? ed::DrawMapPicture() : ed::DrawMapDirect();
+      px[i] = plat::ReadTargetPixels();
+    }
+    return std::equal(px[0].begin(), px[0].begin() + 800 * 576, px[1].begin());
   };
-  PickColour(9);
-  PickTool(editor::kToolFillChanger);
+  Colour(9);
+  Button(ed::kToolFillChanger);
   Click(CellX(0), CellY(0));
   Click(CellX(6), CellY(35));
-  Frame();
+  Frames(1);
   EXPECT_TRUE(same());
-  for (int tool : {editor::kToolDraw, editor::kToolNeutral, editor::kToolDrawZone}) {
-    PickTool(tool);
-    for (int x = 0; x < 50; x += 7) Hold(CellX(x), CellY(x % 30), 1);
-    Hold(CellX(49), CellY(29), 1);
+  for (int tool : {ed::kToolDraw, ed::kToolNeutral, ed::kToolDrawZone}) {
+    Button(tool);
+    for (int x = 0; x < 50; x += 7) Hold(CellX(x), CellY(x % 30));
+    Hold(CellX(49), CellY(29));
     Hold(CellX(3), CellY(4), 2);
   }
   EXPECT_TRUE(same());
   // A block turned into a zone: the neighbours keep their frames, and the
   // block's shadow on them goes.
-  PickTool(editor::kToolDraw);
-  Hold(CellX(20), CellY(20), 1);
-  PickColour(2);
-  PickTool(editor::kToolDrawZone);
-  Hold(CellX(20), CellY(20), 1);
+  Button(ed::kToolDraw);
+  Hold(CellX(20), CellY(20));
+  Colour(2);
+  Button(ed::kToolDrawZone);
+  Hold(CellX(20), CellY(20));
   EXPECT_TRUE(same());
-  Level.TileGrid[49][35] = 12;  // a change by other hands, at the corner
-  Frame();
-  EXPECT_TRUE(same());
-}
-
-// Pictures of the editor to look at: the map, the toolbar, the help page,
-// each dialog and a fill in progress.
-TEST_F(EditorTest, ScreensOfTheToolbarDialogsAndHelpPage) {
-  MakePack("shots");
-  Enter();
-  for (int x = 2; x < 48; ++x) Level.TileGrid[x][28] = 60;
-  for (int c = 0; c < 20; ++c) {
-    Level.TileGrid[3 + 2 * c][20] = Level.TileGrid[3 + 2 * c][21] = c;
-    Level.TileGrid[4 + 2 * c][20] = 20 + c;
-    Level.TileGrid[3 + 2 * c][24] = 40 + c;
-  }
-  for (int x = 10; x < 20; ++x)
-    for (int y = 5; y < 10; ++y) Level.TileGrid[x][y] = 5, Level.TileGrid[x + 15][y + 2] = 61;
-  Level.ObjectGrid[4][27] = play::kObjStart;
-  Level.ObjectGrid[45][27] = play::kObjExit;
-  Level.ObjectGrid[20][27] = play::kObjCoin;
-  editor::AutoTileAll(Level.TileGrid, Level.EdgeFrameGrid, Level.CornerFrameGrid);
-  Level.LevelName = "shot level";
-  editor::FieldsFromLevel(true);
+  Level.TileGrid[49][35] = 12;  // a change by other hands, in the corner
   Move(400, 300);
+  EXPECT_TRUE(same());
   Shot("editor_map");
-  PickTool(editor::kToolCoin);
-  Shot("editor_toolbar");
-  Click(744, 504);
-  Move(ToolX(editor::kToolFill), kToolY);
-  Shot("editor_help");
-  Click(ToolX(editor::kToolClear), kToolY);
-  Shot("editor_clear_dialog");
-  Click(500, 375);
-  for (int i = 0; i < 10; ++i) Frame();
-  for (const char* name : {"another", "a pack with a long name", "zz"}) MakePack(name, false);
-  Move(400, 590);
-  Click(ToolX(editor::kToolLoadPack), kToolY);
-  Move(600, 140);
-  Shot("editor_pack_list");
-  Level.EditorDialog = 0;
-  Move(400, 590);
-  Click(744, 504);
-  PickTool(editor::kToolFillChanger);
-  Click(CellX(30), CellY(14));
-  Move(CellX(36), CellY(17));
-  Shot("editor_fill_preview");
 }
 
 }  // namespace
