@@ -1,11 +1,7 @@
 #!/usr/bin/env python3
-"""Drives the level editor in the game's window with real X input: makes a
-pack in the dialog the built-in pack forces, steps to level 1, draws a floor
-and a wall of neutral blocks, puts a start, a coin and an exit, names the
-level, play-tests it to the finish, and leaves through the main menu.
-
-The game's frames are counted as in road_drive.py: every wait is in frames
-the game drew, not in wall-clock time.
+"""Drives the level editor in the game's window with real X input (waits
+count the game's frames, as in road_drive.py): makes a pack, draws, names
+and play-tests level 1 to the finish, and leaves through the main menu.
 
 usage: editor_drive.py WINDOW PACK LEVEL_NAME SHOT_DIR
 """
@@ -52,18 +48,12 @@ def main():
     window, pack, level_name, shot_dir = sys.argv[1:5]
 
     def steps(d):
-        xdo("mousemove", "--window", str(d.window), "400", "300")
-        d.frames.wait(10, "the splash")
-        xdo("key", "space")
-        d.frames.wait(55, "the splash fade-out")
-        d.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+        d.to_main_menu()
         d.click(MENU_EDITOR, "the editor button")
         # Only the built-in pack exists: the new-pack dialog opens with its
         # field focused.
         d.wait_shot(15, "the new-pack dialog", "new-pack-dialog")
-        xdo("type", "--delay", "40", pack)
-        d.frames.wait(len(pack) + 3, "typing the pack name")
-        xdo("key", "Return")
+        d.type_line(pack, "typing the pack name")
         d.wait_shot(5, "the new pack", "new-pack-made")
         pick_tool(d, TOOL_NEXT_LEVEL, "the next-level button")
         pick_tool(d, TOOL_NEUTRAL, "the neutral tool")
@@ -78,9 +68,7 @@ def main():
         stroke(d, [COIN], "the coin")
         d.point(SHOW_TOOLBAR)
         d.click(NAME_FIELD, "the name field")
-        xdo("type", "--delay", "40", level_name)
-        d.frames.wait(len(level_name) + 3, "typing the level name")
-        xdo("key", "Return")
+        d.type_line(level_name, "typing the level name")
         d.point((NAME_FIELD[0], TOOL_Y))
         d.wait_shot(3, "the drawn level", "level-drawn")
         d.click(tool(TOOL_PLAY), "the play-test button")
@@ -97,9 +85,7 @@ def main():
         d.hold(set())
         d.shot("finish")
         d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
-        xdo("type", "--delay", "40", "maker")
-        d.frames.wait(8, "typing the record name")
-        xdo("key", "Return")
+        d.type_line("maker", "typing the record name")
         d.frames.wait(5, "the name entry")
         d.click(POPUP_EXIT, "the popup's exit button")
         d.wait_shot(20, "the editor after the play test", "back-in-editor")
