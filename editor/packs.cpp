@@ -11,6 +11,7 @@
 #include "frontend/resources.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "platform/packpath.h"
 #include "platform/system.h"
 #include "play/input.h"
 #include "play/level.h"
@@ -24,7 +25,6 @@ void ResetPackList() { Packs = PackListVars{}; }
 
 namespace {
 
-const char kPacksDir[] = "Data/Packs/";
 constexpr int kHeaderNameChars = 14;
 constexpr int kRowNameChars = 26;
 constexpr int kRowsTop = PackListY + 24;
@@ -44,6 +44,12 @@ bool ListOrder(const std::string& a, const std::string& b) {
   return la != lb ? la < lb : a < b;
 }
 
+// Pack folders are made and tested from the program folder, whatever the
+// working folder is.
+std::string ProgramPackPath(const std::string& name) {
+  return plat::ProgramDir() + "/" + plat::PackPath(name);
+}
+
 bool InRows(int x, int y, int right) {
   return x >= PackListX + 8 && x < right && y >= kRowsTop && y < kRowsBottom;
 }
@@ -52,9 +58,10 @@ bool InRows(int x, int y, int right) {
 
 void ScanPacks(int skipBase) {
   std::vector<std::string> names;
-  for (const std::string& name : plat::ReadDir(kPacksDir)) {
-    if (name == "." || name == "..") continue;
-    if (plat::FileType(kPacksDir + name) != plat::kFileDir) continue;
+  for (const std::string& name : plat::ReadDir(plat::kPacksDir)) {
+    // A folder whose name no path may hold cannot be a pack.
+    const std::string path = plat::PackPath(name);
+    if (path.empty() || plat::FileType(path) != plat::kFileDir) continue;
     if (skipBase == 1 && Lower(name) == "base") continue;
     names.push_back(name);
   }
@@ -113,23 +120,20 @@ void PickPackFromList(int inEditor) {
 
 int CheckPackName(const std::string& name) {
   if (name.find_first_not_of(' ') == std::string::npos) return kPackNameEmpty;
-  if (name == "." || name == "..") return kPackNameInvalid;
-  for (const char ch : name) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '/' || c == '\\' || c == ':') return kPackNameSeparator;
-    if (c < 32 || c == 127) return kPackNameInvalid;
-  }
+  if (!plat::IsSafePackName(name))
+    return name.find_first_of("/\\") != std::string::npos ? kPackNameSeparator : kPackNameInvalid;
+  // A drive separator elsewhere, and the pack's name in its archive.
+  if (name.find(':') != std::string::npos) return kPackNameSeparator;
   // The file layer matches each part of a path without regard to case, so a
   // name that differs only in case would land in the existing folder.
-  if (plat::FileType(plat::ProgramDir() + "/" + kPacksDir + name) != plat::kFileNone)
-    return kPackExists;
+  if (plat::FileType(ProgramPackPath(name)) != plat::kFileNone) return kPackExists;
   return kPackCreated;
 }
 
 int CreatePack(const std::string& name) {
   const int verdict = CheckPackName(name);
   if (verdict != kPackCreated) return verdict;
-  const std::string dir = plat::ProgramDir() + "/data/packs/" + name;
+  const std::string dir = ProgramPackPath(name);
   if (!plat::CreateDir(dir)) return kPackNotCreated;
   const bool levels = plat::CreateDir(dir + "/levels/");
   if (!levels || !plat::CreateDir(dir + "/replays/")) {
