@@ -44,8 +44,9 @@ int CellX(int x) { return 16 * x + 8; }
 int CellY(int y) { return 16 * y + 8; }
 
 std::vector<uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<uint8_t> bytes;
+  plat::LoadFileBytes(path, bytes);
+  return bytes;
 }
 
 bool SameFrames(const play::LevelData& l) {
@@ -465,7 +466,7 @@ TEST_F(EditorTest, ADrawnLevelReloadsByteForByteWithFramesOfItsGrid) {
   sandbox_ = std::make_unique<vtest::GameSandbox>(2);
   fe::StartUp();
   MakePack("mine");
-  std::ofstream(LevelFile(2), std::ios::binary).write(reinterpret_cast<const char*>(saved.data()), saved.size());
+  ASSERT_TRUE(plat::SaveFileSafely(LevelFile(2), saved));
   play::LoadLevel(2);
   EXPECT_EQ(Level.LevelName, "Tall Steps");
   EXPECT_EQ(play::EncodeLevel(Level), saved);
