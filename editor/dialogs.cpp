@@ -4,7 +4,6 @@
 #include "editor/packs.h"
 #include "frontend/config.h"
 #include "frontend/font.h"
-#include "frontend/menuframe.h"
 #include "frontend/resources.h"
 #include "frontend/textfield.h"
 #include "platform/gfx.h"
@@ -108,7 +107,9 @@ void HandleEditorDialog() {
 void DrawEditorDialog() {
   const int dialog = play::Level.EditorDialog;
   if (dialog == kDialogNone) return;
-  fe::DrawBlackout(kDimAlpha);
+  plat::SetAlpha(kDimAlpha);  // the editor behind is dimmed
+  plat::SetColor(0, 0, 0);
+  plat::DrawRect(0, 0, plat::kScreenW, plat::kScreenH);
   switch (dialog) {
     case kDialogNewPack: DrawNewPackDialog(); break;
     case kDialogPackList: DrawPackList(); break;
