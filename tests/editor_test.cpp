@@ -381,6 +381,10 @@ TEST_F(EditorTest, TheBuiltInPackForcesTheNewPackDialogOrThePackList) {
   Click(600, 124 + 8);  // the first row
   EXPECT_EQ(fe::Game.CurrentPack, "other");
   EXPECT_EQ(Level.EditorDialog, 0);
+  ed::EnterEditor();  // Escape acts during the input delay too
+  pt::KeyTap(plat::vk::Escape);
+  Frames(1);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
 }
 
 TEST_F(EditorTest, ThePackListIsSortedCappedAndLeavesBaseOutOnlyInTheEditor) {
