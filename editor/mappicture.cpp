@@ -15,8 +15,12 @@ namespace {
 
 constexpr int kMapW = play::kLevelW * play::TileSize;  // 800
 constexpr int kMapH = play::kLevelH * play::TileSize;  // 576
-// A cell's shadow falls 2 pixels right and down into its neighbours.
+// A cell's shadow falls 2 pixels right and down into its neighbours, and
+// below the map.
 constexpr int kShadowReach = 2;
+constexpr int kPictureH = kMapH + kShadowReach;
+// The background picture's tiles: 64 pixels, the first column at x -16.
+constexpr int kBackTile = 64, kBackLeft = -16;
 
 struct Picture {
   plat::ImagePtr image;
@@ -40,10 +44,12 @@ void Remember(Picture& p) {
   std::memcpy(p.corners, l.CornerFrameGrid, sizeof p.corners);
 }
 
-void DrawBackground() {
+// The background tiles that reach into the area (px, py, pw, ph).
+void DrawBackground(int px = 0, int py = 0, int pw = kMapW, int ph = kMapH) {
   plat::SetColor(255, 255, 255);
-  for (int x = -16; x < kMapW; x += 64)
-    for (int y = 0; y < kMapH; y += 64)
+  const int firstX = kBackLeft + (px - kBackLeft) / kBackTile * kBackTile;
+  for (int x = firstX; x < std::min(px + pw, kMapW); x += kBackTile)
+    for (int y = py / kBackTile * kBackTile; y < std::min(py + ph, kMapH); y += kBackTile)
       plat::DrawImage(fe::Res.ImgEditorTile, static_cast<float>(x), static_cast<float>(y));
 }
 
@@ -53,9 +59,9 @@ void DrawBackground() {
 bool Redraw(Picture& p, int x0, int y0, int x1, int y1) {
   const int px = play::TileSize * x0, py = play::TileSize * y0;
   const int pw = std::min(play::TileSize * (x1 + 1) + kShadowReach, kMapW) - px;
-  const int ph = std::min(play::TileSize * (y1 + 1) + kShadowReach, kMapH) - py;
+  const int ph = std::min(play::TileSize * (y1 + 1) + kShadowReach, kPictureH) - py;
   plat::SetAlpha(1);
-  DrawBackground();
+  DrawBackground(px, py, pw, ph);
   play::DrawCells(x0 - 1, y0 - 1, x1 + 1, y1 + 1);
   plat::SetColor(255, 255, 255);
   plat::SetAlpha(1);
@@ -74,7 +80,7 @@ bool Redraw(Picture& p, int x0, int y0, int x1, int y1) {
 bool Update() {
   if (!gPicture) {
     gPicture = new Picture();
-    gPicture->image = plat::CreateImage(kMapW, kMapH, 1, 0);
+    gPicture->image = plat::CreateImage(kMapW, kPictureH, 1, 0);
     if (!gPicture->image) return false;
     if (!Redraw(*gPicture, 0, 0, play::kLevelW - 1, play::kLevelH - 1)) return false;
     Remember(*gPicture);

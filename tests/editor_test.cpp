@@ -521,7 +521,7 @@ TEST_F(EditorTest, TheMapPictureShowsWhatDrawingEveryCellShows) {
       i == 0 ? ed::DrawMapPicture() : ed::DrawMapDirect();
       px[i] = plat::ReadTargetPixels();
     }
-    return std::equal(px[0].begin(), px[0].begin() + 800 * 576, px[1].begin());
+    return std::equal(px[0].begin(), px[0].begin() + 800 * 578, px[1].begin());  // shadows below
   };
   Colour(9);
   Button(ed::kToolFillChanger);
