@@ -13,12 +13,12 @@
 #include "bench/game_copy.h"
 #include "editor/autotile.h"
 #include "editor/editor.h"
-#include "frontend/gamestate.h"
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/system.h"
-#include "play/level.h"
+#include "services/gamestate.h"
+#include "services/level.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

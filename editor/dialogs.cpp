@@ -2,13 +2,14 @@
 // question before a level is cleared.
 #include "editor/editor.h"
 #include "editor/packs.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/resources.h"
-#include "frontend/textfield.h"
 #include "platform/gfx.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/shapes.h"
+#include "services/textfield.h"
 
 namespace editor {
 

@@ -8,17 +8,18 @@
 #include "editor/autotile.h"
 #include "editor/mappicture.h"
 #include "editor/packs.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/textfield.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/palette.h"
-#include "play/tavik.h"
+#include "play/draw.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/palette.h"
+#include "services/resources.h"
+#include "services/shapes.h"
+#include "services/textfield.h"
 
 namespace editor {
 
@@ -44,7 +45,6 @@ constexpr int kPaletteY = 488;
 constexpr int kToolRowY = 528;
 constexpr int kHelpButtonX = 728;
 constexpr int kFlagFirstX = 656;
-constexpr int kPaletteColours = 20;
 
 int gEnteredState = 0;
 
@@ -72,13 +72,13 @@ int ToolTileCode(int tool, int c) {
   switch (tool) {
     case kToolDraw:
     case kToolFill:
-      return play::kTileBlockFirst + c;
+      return play::TileCode(play::TileKind::Block, c);
     case kToolDrawChanger:
     case kToolFillChanger:
-      return play::kTileChangerFirst + c;
+      return play::TileCode(play::TileKind::Changer, c);
     case kToolDrawZone:
     case kToolFillZone:
-      return play::kTileZoneFirst + c;
+      return play::TileCode(play::TileKind::Zone, c);
     case kToolNeutral:
       return play::kTileNeutral;
     case kToolNoRope:
@@ -200,7 +200,7 @@ void DrawToolbar() {
   plat::SetColor(255, 255, 255);
   plat::DrawLine(0, kToolbarTop, plat::kScreenW, kToolbarTop);
   play::DrawRectOutline(6 + kButtonStep * e.EditorColour, kPaletteY - 2, 36, 36);
-  for (int i = 0; i < kPaletteColours; ++i)
+  for (int i = 0; i < play::kPaletteColours; ++i)
     plat::DrawImage(r.ImgEditorPalette, static_cast<float>(8 + kButtonStep * i), kPaletteY, i);
   play::DrawRectOutline(6 + kButtonStep * e.EditorTool, kToolRowY - 2, 36, 36);
   for (int k = 0; k < kToolMove; ++k) DrawIcon(r.ImgControlIconBack, 8 + kButtonStep * k, kToolRowY);
@@ -284,6 +284,16 @@ void RunEditor() {
 }
 
 void EditorNoOp() {}
+
+void InstallTextFieldActions() {
+  fe::FieldHooks.NewPackEntered = [](const std::string& name) {
+    Editor.CreatePackResult = CreatePack(name);
+  };
+  fe::FieldHooks.Updated = [](const fe::GInput& field) {
+    if (field.Contains(Editor.EditorMouseX, Editor.EditorMouseY))
+      Editor.EditorHelpTopic = kHelpTopicTextField;
+  };
+}
 
 void FieldsFromLevel(bool cursorAtEnd) {
   fe::GInput* fields[2] = {fe::Res.LevelNameInput.get(), fe::Res.LevelAuthorInput.get()};

@@ -75,6 +75,10 @@ struct EditorVars {
 extern EditorVars Editor;
 void ResetEditor();
 
+// Wires the text fields' work that lies in the editor (fe::FieldHooks): the
+// new-pack field's Enter and the help page's topic for a hovered field.
+void InstallTextFieldActions();
+
 // ------------------------------------------------------------ editor loop
 // The state-2 routine: runs frames until the game state changes, then saves
 // the level (nothing is written while a dialog is open).

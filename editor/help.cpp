@@ -1,9 +1,10 @@
 // The editor's help page: a few lines about the control under the pointer.
 #include "editor/editor.h"
-#include "frontend/font.h"
-#include "frontend/resources.h"
 #include "platform/gfx.h"
-#include "play/input.h"
+#include "services/font.h"
+#include "services/input.h"
+#include "services/resources.h"
+#include "services/shapes.h"
 
 namespace editor {
 

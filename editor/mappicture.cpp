@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "frontend/resources.h"
 #include "platform/gfx.h"
-#include "play/level.h"
-#include "play/tavik.h"
+#include "play/draw.h"
+#include "services/level.h"
+#include "services/resources.h"
 
 namespace editor {
 

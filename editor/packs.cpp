@@ -5,17 +5,18 @@
 #include <vector>
 
 #include "editor/editor.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/packpath.h"
 #include "platform/system.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/palette.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/palette.h"
+#include "services/resources.h"
+#include "services/shapes.h"
 
 namespace editor {
 
