@@ -6,6 +6,7 @@
 #include "frontend/dispatcher.h"
 #include "frontend/driverchoice.h"
 #include "frontend/screens.h"
+#include "ini/ini.h"
 #include "platform/platform.h"
 #include "play/playloop.h"
 #include "play/state.h"
@@ -140,11 +141,13 @@ void LoadImages(plat::ImagePtr ResourceSet::*first, plat::ImagePtr ResourceSet::
   }
 }
 
-// The built-in level files, and the sound library with its entry points.
+// The built-in level files, the zip engine, the sound library with its
+// entry points, and the INI module.
 void StartModules() {
   assets::RegisterBuiltinLevelFiles();
   zip::InitZipUnit();
   soundlib::StartBinding();
+  ini::InitIniUnit();
 }
 
 // Empty shared lists, a random sequence seeded from the clock, the title.
