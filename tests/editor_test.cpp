@@ -28,6 +28,7 @@
 #include "services/popup.h"
 #include "services/resources.h"
 #include "services/textfield.h"
+#include "support/bytes.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"
 
@@ -323,10 +324,15 @@ TEST_F(EditorTest, DialogButtonsSaveTheLevelFirstAndEscapeLeavesAtOnce) {
     fs::remove(LevelFile(0));
     fe::Game.GameState = fe::kStateEditor;
     Enter();
+    fe::Records.RecordTimes[0][0] = 4321;  // on disk too, before the edit
+    fe::SaveRecordsAndStatus();
     Button(ed::kToolCoin);
     Hold(CellX(3), CellY(3));
     Button(k);
     EXPECT_NE(Level.EditorDialog, 0);
+    // The changed level's records are reset on disk before another pack can
+    // be picked.
+    EXPECT_EQ(vtest::IntAt(FileBytes(sandbox_->Path("Data/Packs/mine/scores.dat")), 0), fe::EmptyRecordTime);
     pt::KeyTap(plat::vk::Escape);
     Frames(1);
     EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
