@@ -37,6 +37,30 @@ std::string AfterLastSlash(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+// Splits an answer into lines at LF, dropping a CR just before it; the text
+// after the last LF (maybe "") is the last line.
+class LineSplitter {
+ public:
+  void Feed(const char* data, size_t n) {
+    pending_.append(data, n);
+    size_t start = 0;
+    for (size_t lf; (lf = pending_.find('\n', start)) != std::string::npos; start = lf + 1) {
+      size_t end = lf;
+      if (end > start && pending_[end - 1] == '\r') --end;
+      lines_.emplace_back(pending_, start, end - start);
+    }
+    pending_.erase(0, start);
+  }
+  std::vector<std::string> Finish() {
+    lines_.push_back(std::move(pending_));
+    return std::move(lines_);
+  }
+
+ private:
+  std::vector<std::string> lines_;
+  std::string pending_;
+};
+
 // One connection's waits: every sleep is a slice, every slice checks the
 // cancel flag and the deadline.
 class Connection {
@@ -263,23 +287,6 @@ std::vector<std::string> tsendhttp::Post(const std::string& host, int port,
   std::vector<std::string> lines;
   if (!c.ReadAnswer(lines)) return {};
   return lines;
-}
-
-void LineSplitter::Feed(const char* data, size_t n) {
-  pending_.append(data, n);
-  size_t start = 0;
-  for (size_t lf; (lf = pending_.find('\n', start)) != std::string::npos; start = lf + 1) {
-    size_t end = lf;
-    if (end > start && pending_[end - 1] == '\r') --end;
-    lines_.emplace_back(pending_, start, end - start);
-  }
-  pending_.erase(0, start);
-}
-
-std::vector<std::string> LineSplitter::Finish() {
-  lines_.push_back(std::move(pending_));
-  pending_.clear();
-  return std::move(lines_);
 }
 
 }  // namespace http

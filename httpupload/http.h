@@ -70,16 +70,4 @@ class tsendhttp {
 // The content type sent for a file, by its extension in any case.
 std::string MimeTypeFor(const std::string& path);
 
-// Splits an answer into lines at LF, dropping a CR just before it; the text
-// after the last LF (maybe "") is the last line.
-class LineSplitter {
- public:
-  void Feed(const char* data, size_t n);
-  std::vector<std::string> Finish();
-
- private:
-  std::vector<std::string> lines_;
-  std::string pending_;
-};
-
 }  // namespace http

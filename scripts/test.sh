@@ -27,7 +27,6 @@ if command -v clang++ >/dev/null 2>&1; then
   fuzz level_fuzz tests/fuzz/level_corpus "${FUZZ_SECONDS:-10}" "level decoder"
   fuzz zip_fuzz tests/fuzz/zip_corpus "${FUZZ_SECONDS:-15}" "zip scan and reader"
   fuzz ini_fuzz tests/fuzz/ini_corpus "${FUZZ_SECONDS:-15}" "INI reader"
-  fuzz answer_fuzz tests/fuzz/answer_corpus "${FUZZ_SECONDS:-5}" "upload answer reader"
 else
   echo "clang++ is not installed: skipping the loaders' fuzz runs"
 fi

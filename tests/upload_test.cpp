@@ -1,20 +1,58 @@
-// Pack upload's pure pieces: the site's answer words, the web form's
-// address, and the screenshot tools.
+// Pack upload in the front end: the site's answer words and the web form's
+// address; the dialog driven headlessly through its pages as the options
+// screen carries it (name, uploading, success or failure with the fades, the
+// archive as the site receives it, the failure page's click zones, the window
+// closed while an upload runs); the screenshot tools.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
 
+#include "frontend/dispatcher.h"
+#include "frontend/menuframe.h"
 #include "frontend/startup.h"
 #include "frontend/upload.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "platform/headless.h"
+#include "platform/input.h"
+#include "platform/system.h"
+#include "services/buttons.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/resources.h"
+#include "services/textfield.h"
+#include "support/fake_opener.h"
+#include "support/net_support.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+fe::UploadDialogVars& D() { return fe::Upload; }
+
+std::string Read(const std::string& path) {
+  std::stringstream s;
+  s << std::ifstream(path, std::ios::binary).rdbuf();
+  return s.str();
+}
+
+std::string Shell(const std::string& cmd) {
+  std::string out;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  char b[4096];
+  for (size_t k; (k = std::fread(b, 1, sizeof b, p)) > 0;) out.append(b, k);
+  return ::pclose(p) == 0 ? out : "failed: " + out;
+}
+
+void UseSite(const std::string& address) { ::setenv("VELKOR_SITE", address.c_str(), 1); }
 
 TEST(UploadAnswer, FirstAnswerWordDecides) {
   const std::pair<std::vector<std::string>, int> cases[] = {
@@ -43,10 +81,223 @@ TEST(UploadPageAddress, SlashesBecomeSemicolonsAndTheRestIsEncoded) {
             "http://127.0.0.1:8080/velkor/upload.php?filename=a");
 }
 
-TEST(Screenshots, NextFreeNumberAndEveryLevel) {
-  vtest::GameSandbox sandbox;
-  fe::StartUp();
-  ASSERT_TRUE(plat::GraphicsOpen());
+class UploadDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fe::StartUp();
+    ASSERT_TRUE(plat::GraphicsOpen());
+    fs::create_directories(Pack("levels"));
+    fs::create_directories(Pack("replays"));
+    Put(Pack("scores.dat"), "scores");
+    fe::Game.CurrentPack = "mine";
+    fe::Game.GameState = fe::kStateOptions;
+    fe::EnterUploadDialog();
+  }
+  void TearDown() override {
+    fe::ResetUploadDialog();
+    ::unsetenv("VELKOR_SITE");
+  }
+  std::string Pack(const std::string& rel) { return sandbox_.Path("Data/Packs/mine/" + rel); }
+  std::string Archive() { return sandbox_.Path("Data/Packs/mine.zip"); }
+  static void Put(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  // The dialog's part of one options frame; the backdrop only for
+  // screenshots, as it is the slow part.
+  void Frame(bool backdrop = false) {
+    plat::Cls();
+    play::PollMouseClick();
+    play::PollInput(0);
+    fe::UpdateUploadDialog();
+    if (backdrop) fe::TileLevelBack();
+    fe::DrawUploadDialog();
+    plat::Flip();
+  }
+  bool FramesUntil(const std::function<bool()>& done, int limit = 2000) {
+    for (int i = 0; i < limit && !done(); ++i) Frame();
+    return done();
+  }
+  bool Showing(int page) {
+    return FramesUntil([&] { return D().UploadDialogShownPage == page && D().UploadDialogFade == 2; });
+  }
+  void Shot(const std::string& name) {
+    Frame(true);
+    EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name)));
+  }
+  void Click(int x, int y) {
+    plat::test::MouseMove(x, y);
+    plat::test::MousePress(1);
+    Frame();
+    plat::test::MouseRelease(1);
+  }
+  void Open(int page) {
+    D().UploadDialogPage = D().UploadDialogShownPage = page;
+    D().UploadDialogFade = 2;
+    D().UploadDialogAlpha = 1.0f;
+  }
+
+  vtest::GameSandbox sandbox_;
+};
+
+// The whole road against the reference endpoint under PHP.
+TEST_F(UploadDialogTest, NameUploadSuccessAndClose) {
+  vtest::PhpSite site;
+  if (!site.Started()) GTEST_SKIP() << "php is not installed";
+  UseSite(site.Address());
+  Put(Pack("levels/3.doy"), std::string(28812, '\3'));
+  Put(Pack("levels/1.doy"), std::string(28812, '\1'));
+  Put(Pack("replays/1.doyplay"), "replay bytes");
+
+  fe::Button::DoAction(19);
+  EXPECT_EQ(D().UploadDialogPage, fe::kUploadName);
+  Frame();
+  EXPECT_EQ(D().UploadDialogFade, 1);
+  ASSERT_TRUE(Showing(fe::kUploadName));
+  EXPECT_FLOAT_EQ(D().UploadDialogAlpha, 1.0f);
+  for (char ch : std::string("Ann Lee")) plat::test::TypeChar(ch);
+  EXPECT_TRUE(FramesUntil([] { return D().UploadFields[1] == "Ann Lee"; }, 20));
+  Shot("upload_name");
+  plat::test::TypeChar(13);
+  Frame();
+  EXPECT_EQ(D().UploadDialogPage, fe::kUploadRunning);
+  Frame();
+  EXPECT_EQ(D().UploadDialogFade, 3);  // the name page fades out first
+  ASSERT_TRUE(Showing(fe::kUploadRunning));
+  Shot("upload_running");
+  ASSERT_TRUE(Showing(fe::kUploadSuccess));
+  Shot("upload_success");
+  EXPECT_EQ(D().UploadFields[0], "mine");
+
+  std::string stored, name;
+  for (const auto& e : fs::directory_iterator(site.StoreDir()))
+    (e.path().extension() == ".name" ? name : stored) = e.path();
+  EXPECT_EQ(Read(name), "Ann Lee");
+  EXPECT_NE(Shell("unzip -t '" + stored + "'").find("No errors detected"), std::string::npos);
+  EXPECT_EQ(Shell("unzip -Z1 '" + stored + "'"),
+            "mine\\levels\\1.doy\nmine\\levels\\3.doy\nmine\\replays\\1.doyplay\nmine\\scores.dat\n");
+  EXPECT_EQ(Read(stored), Read(Archive()));
+
+  plat::test::KeyTap(plat::vk::Space);
+  EXPECT_TRUE(FramesUntil([] { return D().UploadDialogFade == 0 && D().UploadDialogShownPage == 0; }));
+}
+
+// A site that cannot store the pack now ("TEMP"), and no site at all.
+TEST_F(UploadDialogTest, RefusedOrUnreachableShowsTheFailurePage) {
+  vtest::PhpSite site;
+  if (site.Started()) {
+    vtest::RemoveTree(site.StoreDir());
+    Put(site.StoreDir(), "in the way");
+    UseSite(site.Address());
+    D().UploadDialogPage = fe::kUploadRunning;
+    EXPECT_TRUE(Showing(fe::kUploadFailure));
+    fe::ResetUploadDialog();
+  }
+  UseSite("127.0.0.1:" + std::to_string(vtest::FreeLoopbackPort()));
+  D().UploadDialogPage = fe::kUploadRunning;
+  ASSERT_TRUE(Showing(fe::kUploadFailure));
+  Shot("upload_failure");
+}
+
+TEST_F(UploadDialogTest, FailurePageClickZones) {
+  UseSite("site.test");
+  plat::SetProgramDir("C:/Games/x");
+  D().UploadFields[0] = "mine";
+  const struct {
+    int x, y, page;
+    bool browser;
+  } cases[] = {
+      {221, 365, fe::kUploadName, false},    {314, 379, fe::kUploadName, false},
+      {220, 370, fe::kUploadFailure, false}, {315, 370, fe::kUploadFailure, false},
+      {250, 364, fe::kUploadFailure, false}, {250, 380, fe::kUploadFailure, false},
+      {361, 370, fe::kUploadNone, true},     {444, 370, fe::kUploadNone, true},
+      {501, 370, fe::kUploadNone, false},    {554, 370, fe::kUploadNone, false},
+      {555, 370, fe::kUploadFailure, false}, {340, 370, fe::kUploadFailure, false},
+  };
+  for (const auto& c : cases) {
+    vtest::FakeUrlOpener opener;
+    Open(fe::kUploadFailure);
+    Click(c.x, c.y);
+    EXPECT_EQ(D().UploadDialogPage, c.page) << c.x << "," << c.y;
+    if (c.browser) {
+      EXPECT_EQ(opener.WaitForArgs(),
+                "1\nhttp://site.test/velkor/upload.php?filename=C:;Games;x;Data;Packs;mine.zip\n");
+    }
+  }
+  plat::SetProgramDir(sandbox_.Dir());
+  Open(fe::kUploadFailure);
+  plat::test::KeyTap(plat::vk::Space);
+  Frame();
+  EXPECT_EQ(D().UploadDialogPage, fe::kUploadNone);
+}
+
+TEST_F(UploadDialogTest, UploadButtonAndTheNamePage) {
+  for (const char* pack : {"base", "BASE", "Base"}) {
+    fe::Game.CurrentPack = pack;
+    fe::Button::DoAction(19);
+    EXPECT_EQ(D().UploadDialogPage, fe::kUploadNone) << pack;
+  }
+  fe::Game.CurrentPack = "mine";
+  fe::Button::DoAction(19);
+  ASSERT_TRUE(Showing(fe::kUploadName));
+  plat::test::KeyTap(plat::vk::Space);
+  Frame();
+  Frame();
+  EXPECT_EQ(fe::Res.UploaderNameInput->text, " ");
+  EXPECT_EQ(D().UploadDialogPage, fe::kUploadName);
+}
+
+// The window keeps its frames while the site is silent, and closing it
+// leaves through the quit state without waiting for the site.
+TEST_F(UploadDialogTest, WindowLivesAndClosesDuringAnUpload) {
+  vtest::LittleServer server([](int c) {
+    char b[4096];
+    while (::recv(c, b, sizeof b, 0) > 0) {
+    }
+  });
+  UseSite("127.0.0.1:" + std::to_string(server.Port()));
+  D().UploadDialogPage = fe::kUploadRunning;
+  ASSERT_TRUE(Showing(fe::kUploadRunning));
+  const int64_t before = plat::test::FrameCount();
+  for (int i = 0; i < 30; ++i) Frame();
+  EXPECT_EQ(plat::test::FrameCount() - before, 30);
+  EXPECT_TRUE(fe::UploadRunning());
+  plat::test::RequestClose();
+  Frame();
+  EXPECT_EQ(fe::Game.GameState, fe::kStateQuit);
+  fe::LeaveUploadDialog();  // the options screen, on its way out
+  EXPECT_FALSE(fe::UploadRunning());
+  EXPECT_TRUE(fe::UploadDialogClosed());
+  fe::DispatcherPass();
+  EXPECT_EQ(fe::Game.QuitRequested, 99);
+}
+
+// The archive is replaced only by a whole new one, the working directory
+// never moves, and a failed export posts nothing.
+TEST_F(UploadDialogTest, FailedExportKeepsTheOldArchive) {
+  const std::string cwd = plat::CurrentDir();
+  Put(Pack("levels/1.doy"), "level one");
+  ASSERT_TRUE(fe::ExportPack(sandbox_.Dir(), "mine"));
+  EXPECT_EQ(Shell("unzip -tq '" + Archive() + "' >/dev/null && echo ok"), "ok\n");
+  const std::string good = Read(Archive());
+  fs::remove(Pack("scores.dat"));
+  EXPECT_FALSE(fe::ExportPack(sandbox_.Dir(), "mine"));
+  EXPECT_EQ(Read(Archive()), good);
+  EXPECT_FALSE(fs::exists(Archive() + ".part"));
+  EXPECT_EQ(plat::CurrentDir(), cwd);
+
+  int port = 0;
+  const int listener = vtest::ListenOnLoopback(port);
+  UseSite("127.0.0.1:" + std::to_string(port));
+  D().UploadDialogPage = fe::kUploadRunning;
+  EXPECT_TRUE(Showing(fe::kUploadFailure));
+  pollfd p{listener, POLLIN, 0};
+  EXPECT_EQ(::poll(&p, 1, 0), 0);
+  ::close(listener);
+}
+
+TEST_F(UploadDialogTest, ScreenshotsTakeTheNextFreeNumber) {
+  fe::Game.CurrentPack = "base";
   for (int n = 1; n <= 10; ++n) std::ofstream(fe::ScreenshotName(n)) << "";
   fe::SaveScreenshot();
   EXPECT_GT(plat::FileSize("screen011.png"), 1000);
@@ -62,7 +313,7 @@ TEST(Screenshots, NextFreeNumberAndEveryLevel) {
   EXPECT_EQ(plat::FileType("screen051.png"), plat::kFileNone);
   fs::copy_file("screen001.png", vtest::ShotPath("screenshot_level1"),
                 fs::copy_options::overwrite_existing);
-  plat::ChangeDir(sandbox.Dir());
+  plat::ChangeDir(sandbox_.Dir());
 }
 
 }  // namespace

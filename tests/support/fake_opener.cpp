@@ -13,14 +13,12 @@
 
 namespace vtest {
 
-FakeUrlOpener::FakeUrlOpener() {
-  dir_ = MakeTempDir("opener");
+FakeUrlOpener::FakeUrlOpener() : dir_(MakeTempDir("opener")) {
+  if (const char* path = std::getenv("PATH")) oldPath_ = path;
   const std::string out = dir_ + "/args.txt";
   std::ofstream(dir_ + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > " << out
                                     << ".part && /bin/mv " << out << ".part " << out << "\n";
   ::chmod((dir_ + "/xdg-open").c_str(), 0755);
-  const char* path = std::getenv("PATH");
-  oldPath_ = path ? path : "";
   ::setenv("PATH", dir_.c_str(), 1);
 }
 
@@ -31,12 +29,10 @@ FakeUrlOpener::~FakeUrlOpener() {
 
 std::string FakeUrlOpener::WaitForArgs() const {
   const std::string out = dir_ + "/args.txt";
-  for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i) {
+  for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::ifstream in(out);
   std::stringstream got;
-  got << in.rdbuf();
+  got << std::ifstream(out).rdbuf();
   return got.str();
 }
 

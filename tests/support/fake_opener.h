@@ -1,5 +1,5 @@
-// Stands a script in for xdg-open (first on PATH) that records its
-// arguments, so a test sees what the game asks the browser to open.
+// A script first on PATH in place of xdg-open that records its arguments,
+// so a test sees what the game asks the browser to open.
 #pragma once
 #include <string>
 
@@ -9,8 +9,6 @@ class FakeUrlOpener {
  public:
   FakeUrlOpener();
   ~FakeUrlOpener();
-  FakeUrlOpener(const FakeUrlOpener&) = delete;
-  FakeUrlOpener& operator=(const FakeUrlOpener&) = delete;
   const std::string& Dir() const { return dir_; }
   // The argument count and each argument, one a line, once the opener has
   // run (up to 5 s); "" when it never ran.

@@ -13,11 +13,29 @@
 
 namespace vtest {
 
-int ListenOnLoopback(int& port, int backlog) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+namespace {
+
+sockaddr_in Loopback(int port) {
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(kLoopback);
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  return a;
+}
+
+bool Accepts(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a = Loopback(port);
+  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+int ListenOnLoopback(int& port, int backlog) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a = Loopback(0);
   socklen_t len = sizeof a;
   if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(fd, backlog) != 0) {
     if (fd >= 0) ::close(fd);
@@ -28,35 +46,38 @@ int ListenOnLoopback(int& port, int backlog) {
   return fd;
 }
 
-namespace {
-
-bool Accepts(int port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(kLoopback);
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  ::close(fd);
-  return ok;
+int FreeLoopbackPort() {
+  int port = 0;
+  ::close(ListenOnLoopback(port));
+  return port;
 }
 
-}  // namespace
+std::string RecvExactly(int fd, size_t n) {
+  std::string s(n, '\0');
+  size_t got = 0;
+  for (ssize_t k; got < n && (k = ::recv(fd, s.data() + got, n - got, 0)) > 0;) got += static_cast<size_t>(k);
+  s.resize(got);
+  return s;
+}
+
+void SendAll(int fd, const std::string& s) {
+  size_t done = 0;
+  for (ssize_t k; done < s.size() && (k = ::send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL)) > 0;)
+    done += static_cast<size_t>(k);
+}
 
 LittleServer::LittleServer(std::function<void(int)> script) {
   listen_ = ListenOnLoopback(port_);
   thread_ = std::thread([this, script] {
-    int c = ::accept(listen_, nullptr, nullptr);
-    if (c >= 0) {
-      script(c);
-      ::close(c);
-    }
+    const int c = ::accept(listen_, nullptr, nullptr);
+    if (c < 0) return;
+    script(c);
+    ::close(c);
   });
 }
 
 LittleServer::~LittleServer() {
-  // Wakes an accept still waiting when the client never came.
-  ::shutdown(listen_, SHUT_RDWR);
+  ::shutdown(listen_, SHUT_RDWR);  // wakes an accept whose client never came
   Join();
   ::close(listen_);
 }
@@ -65,55 +86,23 @@ void LittleServer::Join() {
   if (thread_.joinable()) thread_.join();
 }
 
-std::string RecvExactly(int fd, size_t n) {
-  std::string s(n, '\0');
-  size_t got = 0;
-  while (got < n) {
-    ssize_t k = ::recv(fd, s.data() + got, n - got, 0);
-    if (k <= 0) break;
-    got += static_cast<size_t>(k);
-  }
-  s.resize(got);
-  return s;
-}
-
-void SendAll(int fd, const std::string& s) {
-  size_t done = 0;
-  while (done < s.size()) {
-    ssize_t k = ::send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
-    if (k <= 0) break;
-    done += static_cast<size_t>(k);
-  }
-}
-
-int FreeLoopbackPort() {
-  int port = 0;
-  int fd = ListenOnLoopback(port);
-  ::close(fd);
-  return port;
-}
-
 PhpSite::PhpSite() {
-  const std::string php = "/usr/bin/php";
-  if (::access(php.c_str(), X_OK) != 0) return;
+  const char* php = "/usr/bin/php";
+  if (::access(php, X_OK) != 0) return;
   store_ = MakeTempDir("site-store");
   port_ = FreeLoopbackPort();
-  const std::string listen = "127.0.0.1:" + std::to_string(port_);
-  const std::string root = std::string(VELKOR_SOURCE_DIR) + "/tests/site";
-  const std::string log = store_ + ".log";
+  const std::string listen = Address(), root = std::string(VELKOR_SOURCE_DIR) + "/tests/site";
   pid_ = ::fork();
   if (pid_ == 0) {
     ::setenv("VELKOR_SITE_STORE", store_.c_str(), 1);
-    FILE* out = std::freopen(log.c_str(), "w", stdout);
-    if (out) ::dup2(::fileno(stdout), 2);
-    ::execl(php.c_str(), "php", "-n", "-d", "upload_max_filesize=16M", "-d", "post_max_size=16M",
-            "-d", "variables_order=EGPCS", "-S", listen.c_str(), "-t", root.c_str(), nullptr);
+    if (std::freopen((store_ + ".log").c_str(), "w", stdout)) ::dup2(::fileno(stdout), 2);
+    ::execl(php, "php", "-n", "-d", "upload_max_filesize=16M", "-d", "post_max_size=16M", "-d",
+            "variables_order=EGPCS", "-S", listen.c_str(), "-t", root.c_str(), nullptr);
     ::_exit(127);
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!Accepts(port_) && std::chrono::steady_clock::now() < until) {
+  while (!Accepts(port_) && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
 }
 
 PhpSite::~PhpSite() {
@@ -126,7 +115,5 @@ PhpSite::~PhpSite() {
     std::remove((store_ + ".log").c_str());
   }
 }
-
-std::string PhpSite::Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
 }  // namespace vtest

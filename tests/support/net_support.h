@@ -1,6 +1,6 @@
 // Servers on this machine for the network tests: a one-connection raw TCP
-// listener that runs a script, and PHP's built-in web server over the
-// site's reference endpoint (tests/site).
+// listener that runs a script, and PHP's built-in web server over the site's
+// reference endpoint (tests/site).
 #pragma once
 #include <sys/types.h>
 
@@ -13,42 +13,35 @@ namespace vtest {
 
 constexpr uint32_t kLoopback = 0x7f000001;
 
-// Accepts one connection on 127.0.0.1, runs the script on its descriptor,
-// then closes it.
+// A listening socket on 127.0.0.1 at a free port (-1 on failure).
+int ListenOnLoopback(int& port, int backlog = 4);
+// A loopback port on which nobody listens at this moment.
+int FreeLoopbackPort();
+std::string RecvExactly(int fd, size_t n);
+void SendAll(int fd, const std::string& s);
+
+// Accepts one connection, runs the script on it, then closes it.
 class LittleServer {
  public:
   explicit LittleServer(std::function<void(int)> script);
   ~LittleServer();
-  LittleServer(const LittleServer&) = delete;
-  LittleServer& operator=(const LittleServer&) = delete;
   void Join();
   int Port() const { return port_; }
 
  private:
-  int listen_ = -1;
-  int port_ = 0;
+  int listen_ = -1, port_ = 0;
   std::thread thread_;
 };
 
-// A listening socket on 127.0.0.1 at a free port (-1 on failure).
-int ListenOnLoopback(int& port, int backlog = 4);
-std::string RecvExactly(int fd, size_t n);
-void SendAll(int fd, const std::string& s);
-// A loopback port on which nobody listens at this moment.
-int FreeLoopbackPort();
-
-// `php -S` on 127.0.0.1 serving tests/site, storing uploads in a fresh
-// folder. Started() is false when php is not installed.
+// `php -S` on 127.0.0.1 over tests/site, storing uploads in a fresh folder;
+// Started() is false without php.
 class PhpSite {
  public:
   PhpSite();
   ~PhpSite();
-  PhpSite(const PhpSite&) = delete;
-  PhpSite& operator=(const PhpSite&) = delete;
   bool Started() const { return pid_ > 0; }
   int Port() const { return port_; }
-  // "127.0.0.1:port", as VELKOR_SITE takes it.
-  std::string Address() const;
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }  // as VELKOR_SITE takes it
   const std::string& StoreDir() const { return store_; }
 
  private:
