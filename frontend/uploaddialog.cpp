@@ -83,7 +83,8 @@ void StartUpload() {
                                      Upload.UploadFields[1], http::GameSite());
 }
 
-// Waits for the running upload; true once its page has been chosen.
+// Starts the upload on the first call, then looks in on it once a frame;
+// true once it has ended and chosen the next page.
 bool FinishUpload() {
   if (!gJob) StartUpload();
   if (!gJob->Done()) return false;
