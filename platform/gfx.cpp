@@ -65,14 +65,26 @@ bool DisplayMatchesRate(SDL_Window* w, int hz) {
   return mode.refresh_rate != 0 && std::abs(mode.refresh_rate - hz) <= 1;
 }
 
+// A full-screen window is made covering its display from the start. With a
+// window manager that changes nothing; without one nobody acts on the
+// full-screen request, and a window made at the mode's size would stay
+// that small while SDL takes the display's size for its size.
+void FullScreenPlace(SDL_Rect& place, Uint32& flags) {
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) return;
+  place = bounds;
+  flags |= SDL_WINDOW_BORDERLESS;
+}
+
 bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   Video& v = Vid();
   int index = RenderDriverIndex(driver);
   if (index < 0) return false;
   bool gl = SDL_strcmp(driver, "opengl") == 0;
   Uint32 wflags = (gl ? SDL_WINDOW_OPENGL : 0) | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  v.window = SDL_CreateWindow(v.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              width, height, wflags);
+  SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+  if (fullScreen) FullScreenPlace(place, wflags);
+  v.window = SDL_CreateWindow(v.title.c_str(), place.x, place.y, place.w, place.h, wflags);
   if (!v.window) return false;
   Uint32 rflags = SDL_RENDERER_TARGETTEXTURE |
                   (gl ? SDL_RENDERER_ACCELERATED : SDL_RENDERER_SOFTWARE);
