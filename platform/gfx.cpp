@@ -137,11 +137,14 @@ void PresentTarget() {
   Video& v = Vid();
   FlushBatch();
   SDL_SetRenderTarget(v.renderer, nullptr);
-  SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(v.renderer);
   int ow = 0, oh = 0;
   SDL_GetRendererOutputSize(v.renderer, &ow, &oh);
   SDL_Rect dst = LetterboxRect(ow, oh, v.targetW, v.targetH);
+  // The bars only: where the frame lands, the copy replaces every pixel.
+  if (dst.x > 0 || dst.y > 0 || dst.w < ow || dst.h < oh) {
+    SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(v.renderer);
+  }
   SDL_RenderCopy(v.renderer, v.target, nullptr, &dst);
   SDL_RenderPresent(v.renderer);
   SDL_SetRenderTarget(v.renderer, v.target);
@@ -168,12 +171,17 @@ bool Graphics(int width, int height, int depth, int hz, int flags) {
   EndGraphics();
   if (width <= 0 || height <= 0) return false;
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // The software renderer writes the window's pixels itself; left on, SDL
+  // would present them through an OpenGL texture, bringing a GL driver
+  // (and its shader compiler) into the process for one copy a frame. SDL
+  // reads it once, at the first software window.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   Video& v = Vid();
   v.hz = hz > 0 ? hz : 60;
-  v.targetW = width;
-  v.targetH = height;
+  v.targetW = v.drawW = width;
+  v.targetH = v.drawH = height;
   // The chosen renderer first; the other one when it cannot start (no GL).
   const char* order[2] = {"opengl", "software"};
   if (v.driverChoice == kDriverSoftware) std::swap(order[0], order[1]);

@@ -20,8 +20,15 @@ struct ImageData {
   SDL_Texture* tex = nullptr;
   SDL_Texture* maskTex = nullptr;  // alpha thresholded, for the mask blend
   int cols = 1, texW = 0, texH = 0;
+  int border = 1;       // pixels around each cell (none in a painted image)
+  bool painted = false;  // tex is a render target made by PaintImage
   bool dirty = true;
   ~ImageData();
+  // Where a frame's pixels lie in tex.
+  SDL_Rect Cell(const Image& img, int frame) const {
+    return {(frame % cols) * (img.width + 2 * border) + border,
+            (frame / cols) * (img.height + 2 * border) + border, img.width, img.height};
+  }
 };
 
 namespace detail {
@@ -45,6 +52,8 @@ struct Video {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* target = nullptr;
   int targetW = kScreenW, targetH = kScreenH;
+  // Size of what drawing goes into now: the target, or an image being painted.
+  int drawW = kScreenW, drawH = kScreenH;
   int driverChoice = kDriverDefault;
   int defaultFlags = 0;
   bool isOpenGL = false;

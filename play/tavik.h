@@ -100,6 +100,8 @@ int SpawnGhost();
 int RemovePlayer();
 
 // ---------------------------------------------------------------- coins
+struct Rgb;  // play/palette.h
+
 class coins {
  public:
   int x = 0, y = 0;
@@ -107,6 +109,8 @@ class coins {
 
   void Draw();
   static void DrawAll();
+  // The colour coins are drawn in now; steps the colour cycle every 100 ms.
+  static Rgb NextTint();
   static void CheckCollect();
   void Collect();
   static std::shared_ptr<coins> Create(int x, int y);
@@ -211,10 +215,15 @@ std::string StatusTimeText(int ms);
 // ---------------------------------------------------------------- drawing
 int DrawLevel(int noMarkers);
 int DrawGame();
-// The level in play is drawn from one picture of its background and cells,
-// made at each level start (play set-up) and dropped when play is left.
+// The level's background and cells are drawn from one picture, painted
+// again whenever the grids change (menus and play alike), and slow motion's
+// glow from pictures painted once per level and alpha. Caching paints them
+// now (play set-up) rather than in the first frame; dropping frees them.
 void CacheLevelPicture();
 void DropLevelPicture();
+// Off: every frame is drawn as it is built, cell by cell with the glow
+// stretched in place; the reference the pictures must match (tests).
+void UsePaintedPictures(bool on);
 int RenderLevelGlow(int noMarkers, int noBackground);
 plat::ImagePtr MakeThumbnail(const plat::ImagePtr& image);
 int DrawGlow(float alpha);

@@ -51,6 +51,8 @@ void ResetAllState() {
   play::ResetSharedLists();
   play::ResetReplay();
   play::ResetPopup();
+  play::DropLevelPicture();
+  play::UsePaintedPictures(true);
 }
 
 GameSandbox::GameSandbox(int driver) {
