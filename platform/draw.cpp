@@ -101,15 +101,20 @@ bool AsPixelRect(const SDL_FPoint* p, int n, SDL_Rect& r) {
 
 void SoftwareShape(const SDL_FPoint* pts, int n, SDL_Color c) {
   SDL_Renderer* rr = Vid().renderer;
-  SDL_SetRenderDrawBlendMode(rr, SdlBlend(Draw().blend));
+  SDL_BlendMode mode = SdlBlend(Draw().blend);
   SDL_Rect rect;
   if (AsPixelRect(pts, n, rect)) {
+    // An opaque colour blended over the pixels leaves exactly that colour,
+    // and a plain fill costs a fraction of a blended one.
+    if (mode == SDL_BLENDMODE_BLEND && c.a == 255) mode = SDL_BLENDMODE_NONE;
+    SDL_SetRenderDrawBlendMode(rr, mode);
     if (rect.w > 0 && rect.h > 0) {
       SDL_SetRenderDrawColor(rr, c.r, c.g, c.b, c.a);
       SDL_RenderFillRect(rr, &rect);
     }
     return;
   }
+  SDL_SetRenderDrawBlendMode(rr, mode);
   SDL_Vertex v[130];
   n = std::min(n, 130);
   for (int i = 0; i < n; ++i) v[i] = {pts[i], c, {0, 0}};

@@ -91,7 +91,7 @@ bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   if (DisplayMatchesRate(v.window, v.hz)) rflags |= SDL_RENDERER_PRESENTVSYNC;
   v.renderer = SDL_CreateRenderer(v.window, index, rflags);
   if (v.renderer) {
-    v.target = SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_TARGET,
+    v.target = SDL_CreateTexture(v.renderer, kTextureFormat, SDL_TEXTUREACCESS_TARGET,
                                  width, height);
   }
   if (!v.target) {

@@ -33,6 +33,15 @@ struct ImageData {
 
 namespace detail {
 
+// Format of every texture and of the target. Images keep RGBA pixels (R in
+// the low byte) and are swizzled on upload: in this layout the software
+// renderer has a direct blitter for tinted, blended images and copies the
+// frame to a window's 32-bit pixels without reordering them.
+constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_ARGB8888;
+inline uint32_t ToTextureFormat(uint32_t rgba) {
+  return (rgba & 0xFF00FF00u) | ((rgba & 0xFFu) << 16) | ((rgba >> 16) & 0xFFu);
+}
+
 // The global drawing state.
 struct DrawState {
   int r = 255, g = 255, b = 255;

@@ -91,7 +91,7 @@ std::vector<uint32_t> Atlas(const Image& img, const ImageData& d, bool mask) {
       for (int x = 0; x < cw; ++x) {
         uint32_t p = src[static_cast<size_t>(sy) * img.width + std::clamp(x - 1, 0, img.width - 1)];
         if (mask) p = (p >> 24) >= 128 ? (p | 0xFF000000u) : 0;
-        row[x] = p;
+        row[x] = detail::ToTextureFormat(p);
       }
     }
   }
@@ -100,7 +100,7 @@ std::vector<uint32_t> Atlas(const Image& img, const ImageData& d, bool mask) {
 
 SDL_Texture* MakeTexture(const Image& img, const ImageData& d, bool mask) {
   SDL_Renderer* r = Vid().renderer;
-  SDL_Texture* t = SDL_CreateTexture(r, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC,
+  SDL_Texture* t = SDL_CreateTexture(r, detail::kTextureFormat, SDL_TEXTUREACCESS_STATIC,
                                      d.texW, d.texH);
   if (!t) return nullptr;
   std::vector<uint32_t> px = Atlas(img, d, mask);
@@ -154,7 +154,7 @@ ImagePtr PaintImage(int w, int h, const std::function<void()>& paint) {
   if (!v.renderer || w <= 0 || h <= 0) return nullptr;
   detail::FlushBatch();
   SDL_Texture* tex =
-      SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_TARGET, w, h);
+      SDL_CreateTexture(v.renderer, detail::kTextureFormat, SDL_TEXTUREACCESS_TARGET, w, h);
   if (!tex) return nullptr;
   ImagePtr img = NewImage(w, h, 1, -1);
   img->pixels.assign(1, {});  // none to keep: the texture is the picture
