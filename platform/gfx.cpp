@@ -3,7 +3,10 @@
 
 #include <SDL.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "platform/clock.h"
@@ -112,6 +115,22 @@ bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   return true;
 }
 
+// Sleeps to a fraction of a millisecond before the time on the performance
+// counter's clock and waits out the rest: a sleep may end late, and a whole
+// millisecond of waiting every frame costs the main thread a few percent.
+void SleepUntil(double ms) {
+  constexpr double kSpinMs = 0.2;
+  const double sleep = ms - kSpinMs - NowMs();
+  if (sleep > 0) {
+    const double whole = std::floor(sleep / 1000.0);
+    timespec ts{static_cast<time_t>(whole), static_cast<long>((sleep - whole * 1000.0) * 1e6)};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+  }
+  while (NowMs() < ms) {
+  }
+}
+
 void PaceFrame() {
   Video& v = Vid();
   double period = 1000.0 / (v.hz > 0 ? v.hz : 60);
@@ -126,10 +145,7 @@ void PaceFrame() {
   // long stall the grid restarts instead of racing to catch up.
   if (v.nextFrameMs == 0 || now - v.nextFrameMs > 100) v.nextFrameMs = now;
   v.nextFrameMs += period;
-  double wait = v.nextFrameMs - now;
-  if (wait >= 1) SDL_Delay(static_cast<Uint32>(wait));
-  while (NowMs() < v.nextFrameMs) {
-  }
+  SleepUntil(v.nextFrameMs);
   v.lastFlipMs = NowMs();
 }
 

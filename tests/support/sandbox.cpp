@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 
 #include "frontend/buttons.h"
 #include "frontend/config.h"
@@ -53,6 +54,15 @@ void ResetAllState() {
   play::ResetPopup();
   play::DropLevelPicture();
   play::UsePaintedPictures(true);
+}
+
+bool GLDriverLoaded() {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    for (const char* part : {"_dri.so", "libgallium", "libLLVM"})
+      if (line.find(part) != std::string::npos) return true;
+  return false;
 }
 
 GameSandbox::GameSandbox(int driver) {
