@@ -25,6 +25,7 @@
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "play/harness.h"
 #include "play/tavik.h"
 
 namespace fs = std::filesystem;
@@ -67,17 +68,6 @@ double MenuFrameMs() {
   return ms;
 }
 
-void PlaySetUp(const play::LevelData& level) {
-  static_cast<play::LevelData&>(play::Level) = level;
-  play::SetupLevelObjects(0);
-  play::RenderLevelGlow(0, 0);
-  plat::SetScale(1, 1);
-  play::CacheLevelPicture();
-  play::SpawnPlayer();
-  play::Run.Player->aimX = 500;
-  play::Run.Player->aimY = 300;
-}
-
 struct Figure {
   const char* what;
   double goal;
@@ -101,7 +91,7 @@ int Drawing(int driver) {
   for (int r = 0; r < kRounds; ++r) {
     floor.push_back(bench::PresentingFloorMs(kFrames));
     empty.ms.push_back(FrameMs([] {}));
-    PlaySetUp(level);
+    play::StageLevel(level, 500, 300);
     play::Run.TimeRate = 1.0f;
     normal.ms.push_back(FrameMs([] { play::DrawGame(); }));
     play::Run.TimeRate = 0.3f;

@@ -7,6 +7,7 @@
 #include "frontend/gamestate.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/input.h"
 #include "play/tavik.h"
@@ -262,6 +263,17 @@ std::string DescribeRun(const PlayRunResult& r) {
   o << " deaths=" << r.deaths << " runsteps=" << r.runSteps << " frames=" << r.frames
     << " x=" << r.x << " y=" << r.y << " colour=" << r.colour << " coins_left=" << r.coinsLeft;
   return o.str();
+}
+
+void StageLevel(const LevelData& level, float aimX, float aimY) {
+  static_cast<LevelData&>(Level) = level;
+  SetupLevelObjects(0);
+  RenderLevelGlow(0, 0);
+  plat::SetScale(1, 1);
+  CacheLevelPicture();
+  SpawnPlayer();
+  Run.Player->aimX = aimX;
+  Run.Player->aimY = aimY;
 }
 
 }  // namespace play

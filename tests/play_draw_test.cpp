@@ -131,14 +131,7 @@ std::vector<std::vector<uint32_t>> PlayFrames() {
   plat::SetClsColor(0, 0, 0);
   plat::SeedRnd(1);  // the figure's spawn sparkle
   vtest::ResetPlayState();
-  static_cast<play::LevelData&>(play::Level) = EveryKindOfCell();
-  play::SetupLevelObjects(0);
-  play::RenderLevelGlow(0, 0);
-  plat::SetScale(1, 1);
-  play::CacheLevelPicture();
-  play::SpawnPlayer();
-  play::Run.Player->aimX = 500;
-  play::Run.Player->aimY = 100;
+  play::StageLevel(EveryKindOfCell(), 500, 100);
   for (int i = 0; i < 4; ++i) play::Bullet::Create(300.0f + 40 * i, 200, 3 + i, 30.0f * i, i % 2);
   play::Run.CoinList[1]->active = 0;  // one taken
   play::Run.CoinCycleTime = 100000;

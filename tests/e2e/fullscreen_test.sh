@@ -56,17 +56,8 @@ open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,1,int(sy
   [ "$code" = 0 ] || { echo "the game ended with exit code $code"; cat "$WORK/out.log"; return 1; }
 }
 keep_shots() {
-  local keep s
-  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-fullscreen-$1-XXXXXX")
-  for s in "$WORK"/shots/*.xwd; do
-    [ -f "$s" ] || continue
-    if command -v convert >/dev/null; then
-      convert "xwd:$s" "$keep/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$keep/"
-    else
-      cp "$s" "$keep/"
-    fi
-  done
-  echo "screenshots kept in $keep"
+  e2e_keep_shots "$WORK" "fullscreen-$1"
+  echo "screenshots kept in $KEPT"
 }
 
 for case in "1024x768 2" "1280x720 1"; do

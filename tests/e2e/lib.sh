@@ -40,3 +40,19 @@ e2e_wait_window() {
   done
   return 1
 }
+
+# e2e_keep_shots WORK NAME: copies WORK/shots/*.xwd (as PNG when ImageMagick
+# is there) into a new kept directory under $VELKOR_E2E_ARTIFACTS (or /tmp)
+# and sets KEPT to it.
+e2e_keep_shots() {
+  local work=$1 name=$2 s
+  KEPT=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-$name-XXXXXX")
+  for s in "$work"/shots/*.xwd; do
+    [ -f "$s" ] || continue
+    if command -v convert >/dev/null; then
+      convert "xwd:$s" "$KEPT/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$KEPT/"
+    else
+      cp "$s" "$KEPT/"
+    fi
+  done
+}

@@ -44,19 +44,10 @@ trap cleanup EXIT
 # Screenshots of every stage (PNG when ImageMagick is there), the game's
 # output and its Data folder go to a kept directory.
 keep_artifacts() {
-  local keep
-  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-road-$1-XXXXXX")
-  for s in "$WORK"/shots/*.xwd; do
-    [ -f "$s" ] || continue
-    if command -v convert >/dev/null; then
-      convert "xwd:$s" "$keep/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$keep/"
-    else
-      cp "$s" "$keep/"
-    fi
-  done
-  cp "$WORK/out.log" "$keep/" 2>/dev/null
-  cp -r "$WORK/Data" "$keep/" 2>/dev/null
-  echo "screenshots and files kept in $keep"
+  e2e_keep_shots "$WORK" "road-$1"
+  cp "$WORK/out.log" "$KEPT/" 2>/dev/null
+  cp -r "$WORK/Data" "$KEPT/" 2>/dev/null
+  echo "screenshots and files kept in $KEPT"
 }
 fail() {
   echo "FAILED: $*"
