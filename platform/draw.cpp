@@ -62,6 +62,7 @@ bool StateColour(SDL_Color& c) {
 void QueuePolygon(SDL_Texture* tex, const SDL_Vertex* v, int n) {
   Video& vid = Vid();
   if (!vid.renderer || n < 3) return;
+  SettleClear();
   Batch& b = TheBatch();
   SDL_BlendMode mode = SdlBlend(Draw().blend);
   if (!b.verts.empty() && (b.tex != tex || b.mode != mode)) FlushBatch();
@@ -100,6 +101,7 @@ bool AsPixelRect(const SDL_FPoint* p, int n, SDL_Rect& r) {
 }
 
 void SoftwareShape(const SDL_FPoint* pts, int n, SDL_Color c) {
+  SettleClear();
   SDL_Renderer* rr = Vid().renderer;
   SDL_BlendMode mode = SdlBlend(Draw().blend);
   SDL_Rect rect;
@@ -135,6 +137,7 @@ void QueueShape(const SDL_FPoint* pts, int n) {
 
 // One image frame through the software renderer's copy.
 void SoftwareCopy(const Image& img, SDL_Texture* tex, int frame, float x, float y, SDL_Color c) {
+  SettleClear();
   const DrawState& s = Draw();
   const ImageData& d = *img.data;
   float w = static_cast<float>(img.width), h = static_cast<float>(img.height);
@@ -157,6 +160,20 @@ void SoftwareCopy(const Image& img, SDL_Texture* tex, int frame, float x, float 
   SDL_FPoint centre{x - left, y - top};
   SDL_RenderCopyExF(Vid().renderer, tex, &src, &dst, s.rotation, &centre,
                     static_cast<SDL_RendererFlip>(flip));
+}
+
+// A solid draw of an unturned, unscaled image over the whole of what is
+// drawn into sets every pixel whatever was there: a Cls before it need not
+// be done.
+bool ReplacesFrame(const Image& img, float x, float y) {
+  const DrawState& s = Draw();
+  const Video& v = Vid();
+  if (s.blend != kSolidBlend || s.rotation != 0.0f || s.scaleX != 1.0f || s.scaleY != 1.0f) {
+    return false;
+  }
+  const float left = x - img.handleX, top = y - img.handleY;
+  return left <= 0 && top <= 0 && left + static_cast<float>(img.width) >= static_cast<float>(v.drawW) &&
+         top + static_cast<float>(img.height) >= static_cast<float>(v.drawH);
 }
 
 }  // namespace
@@ -192,6 +209,7 @@ void DrawImage(const ImagePtr& img, float x, float y, int frame) {
   bool mask = Draw().blend == kMaskBlend;
   SDL_Texture* tex = ImageTexture(img, mask);
   if (!tex) return;
+  if (detail::ReplacesFrame(*img, x, y)) detail::Vid().clearPending = false;
   if (!detail::Vid().isOpenGL) return detail::SoftwareCopy(*img, tex, frame, x, y, c);
   const ImageData& d = *img->data;
   // Cells carry a one-pixel border copied from their edge (see image.cpp).
@@ -227,6 +245,7 @@ void DrawImageRect(const ImagePtr& img, float x, float y, int sx, int sy, int w,
   const SDL_Rect cell = d.Cell(*img, frame);
   SDL_Rect src{cell.x + x0, cell.y + y0, x1 - x0, y1 - y0};
   if (!detail::Vid().isOpenGL) {
+    detail::SettleClear();
     SDL_SetTextureBlendMode(tex, detail::SdlBlend(Draw().blend));
     SDL_SetTextureColorMod(tex, c.r, c.g, c.b);
     SDL_SetTextureAlphaMod(tex, c.a);

@@ -151,6 +151,7 @@ void PaceFrame() {
 
 void PresentTarget() {
   Video& v = Vid();
+  SettleClear();
   FlushBatch();
   SDL_SetRenderTarget(v.renderer, nullptr);
   int ow = 0, oh = 0;
@@ -167,6 +168,15 @@ void PresentTarget() {
 }
 
 }  // namespace
+
+void SettleClear() {
+  Video& v = Vid();
+  if (!v.clearPending || !v.renderer) return;
+  v.clearPending = false;
+  SDL_SetRenderDrawColor(v.renderer, v.clearColour.r, v.clearColour.g, v.clearColour.b, 255);
+  SDL_RenderClear(v.renderer);
+}
+
 }  // namespace detail
 
 using detail::Draw;
@@ -225,6 +235,7 @@ void EndGraphics() {
   v.window = nullptr;
   v.renderer = nullptr;
   v.target = nullptr;
+  v.clearPending = false;
   v.rendererName.clear();
   v.isOpenGL = v.vsync = false;
   ++v.generation;
@@ -260,8 +271,10 @@ void Cls() {
   if (!v.renderer) return;
   detail::FlushBatch();
   const detail::DrawState& s = Draw();
-  SDL_SetRenderDrawColor(v.renderer, s.clsR, s.clsG, s.clsB, 255);
-  SDL_RenderClear(v.renderer);
+  v.clearColour = {static_cast<Uint8>(s.clsR), static_cast<Uint8>(s.clsG),
+                   static_cast<Uint8>(s.clsB), 255};
+  v.clearPending = true;
+  if (v.painting) detail::SettleClear();  // an image being painted is cleared at once
 }
 
 void Flip() {

@@ -63,6 +63,11 @@ struct Video {
   int targetW = kScreenW, targetH = kScreenH;
   // Size of what drawing goes into now: the target, or an image being painted.
   int drawW = kScreenW, drawH = kScreenH;
+  int painting = 0;  // PaintImage calls under way
+  // A Cls of the target not yet done: the first drawing into the target
+  // does it, unless that drawing replaces every pixel anyway.
+  bool clearPending = false;
+  SDL_Color clearColour{0, 0, 0, 255};
   int driverChoice = kDriverDefault;
   int defaultFlags = 0;
   bool isOpenGL = false;
@@ -83,6 +88,9 @@ void ResetDrawState();
 // Pushes queued sprite and shape vertices to SDL; needed before anything
 // that reads or changes the target outside the batch.
 void FlushBatch();
+// Does a pending Cls of the target; every drawing and reading call makes
+// sure of it first.
+void SettleClear();
 
 // Where the target lands in an output of outW x outH (aspect kept, centred).
 SDL_Rect LetterboxRect(int outW, int outH, int targetW, int targetH);

@@ -176,11 +176,16 @@ ImagePtr PaintImage(int w, int h, const std::function<void()>& paint) {
   SDL_SetRenderTarget(v.renderer, tex);
   v.drawW = w;
   v.drawH = h;
+  ++v.painting;
+  const bool framePending = v.clearPending;  // belongs to the frame, stays for it
+  v.clearPending = false;
   // Opaque, as a grab of the frame would be.
   SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
   SDL_RenderClear(v.renderer);
   paint();
   detail::FlushBatch();
+  --v.painting;
+  v.clearPending = framePending;
   SDL_SetRenderTarget(v.renderer, outer);
   v.drawW = outerW;
   v.drawH = outerH;
@@ -262,6 +267,7 @@ std::vector<uint32_t> ReadTargetRect(int x, int y, int w, int h) {
   if (!v.renderer) return out;
   SDL_Rect want{x, y, w, h}, all{0, 0, v.drawW, v.drawH}, part;
   if (!SDL_IntersectRect(&want, &all, &part)) return out;
+  detail::SettleClear();
   detail::FlushBatch();
   std::vector<uint32_t> buf(static_cast<size_t>(part.w) * part.h);
   if (SDL_RenderReadPixels(v.renderer, &part, SDL_PIXELFORMAT_ABGR8888, buf.data(), part.w * 4) != 0) {
