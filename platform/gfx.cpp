@@ -79,6 +79,21 @@ void FullScreenPlace(SDL_Rect& place, Uint32& flags) {
   flags |= SDL_WINDOW_BORDERLESS;
 }
 
+// Where the next frame is drawn. The software renderer can draw into the
+// window itself when the window is the frame's size and keeps 32-bit pixels
+// in the target's channel order: blending there gives the same pixels, and
+// what it draws stays readable after it is shown. OpenGL always draws into
+// target, whose pixels, unlike a back buffer's, outlast the present.
+void ChooseFrameTarget() {
+  Video& v = Vid();
+  int ow = 0, oh = 0;
+  SDL_GetRendererOutputSize(v.renderer, &ow, &oh);
+  const Uint32 format = SDL_GetWindowPixelFormat(v.window);
+  v.direct = !v.isOpenGL && ow == v.targetW && oh == v.targetH &&
+             (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888);
+  SDL_SetRenderTarget(v.renderer, v.direct ? nullptr : v.target);
+}
+
 bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   Video& v = Vid();
   int index = RenderDriverIndex(driver);
@@ -111,7 +126,7 @@ bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   v.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   SDL_SetTextureBlendMode(v.target, SDL_BLENDMODE_NONE);
   SDL_SetTextureScaleMode(v.target, SDL_ScaleModeLinear);
-  SDL_SetRenderTarget(v.renderer, v.target);
+  ChooseFrameTarget();
   return true;
 }
 
@@ -153,6 +168,11 @@ void PresentTarget() {
   Video& v = Vid();
   SettleClear();
   FlushBatch();
+  if (v.direct) {
+    SDL_RenderPresent(v.renderer);
+    ChooseFrameTarget();
+    return;
+  }
   SDL_SetRenderTarget(v.renderer, nullptr);
   int ow = 0, oh = 0;
   SDL_GetRendererOutputSize(v.renderer, &ow, &oh);
@@ -164,7 +184,7 @@ void PresentTarget() {
   }
   SDL_RenderCopy(v.renderer, v.target, nullptr, &dst);
   SDL_RenderPresent(v.renderer);
-  SDL_SetRenderTarget(v.renderer, v.target);
+  ChooseFrameTarget();
 }
 
 }  // namespace
@@ -235,6 +255,7 @@ void EndGraphics() {
   v.window = nullptr;
   v.renderer = nullptr;
   v.target = nullptr;
+  v.direct = false;
   v.clearPending = false;
   v.rendererName.clear();
   v.isOpenGL = v.vsync = false;

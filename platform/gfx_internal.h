@@ -60,6 +60,10 @@ struct Video {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* target = nullptr;
+  // Frames drawn straight into the window's pixels rather than into target
+  // (software renderer, window exactly the frame's size): the copy that
+  // presents target would change nothing.
+  bool direct = false;
   int targetW = kScreenW, targetH = kScreenH;
   // Size of what drawing goes into now: the target, or an image being painted.
   int drawW = kScreenW, drawH = kScreenH;
