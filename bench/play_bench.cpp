@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
 
   int rc = 0;
   for (int driver : {1, 2}) {
-    const std::string cmd = std::string("\"") + argv[0] + "\" --draw " + std::to_string(driver);
+    const std::string cmd = "\"" + fs::read_symlink("/proc/self/exe").string() + "\" --draw " +
+                            std::to_string(driver);
     rc |= std::system(cmd.c_str()) != 0;
   }
   return rc;
