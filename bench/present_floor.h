@@ -5,7 +5,10 @@
 // hold on machines that differ two- or threefold.
 //
 // It uses SDL alone (no game code), and only the video driver the caller
-// chose (SDL_VIDEODRIVER: offscreen, or x11 for a real window).
+// chose (SDL_VIDEODRIVER: offscreen, or x11 for a real window). SDL settles
+// framebuffer acceleration once per process, at the first software window:
+// measure in a process whose software windows all run without it (the
+// game's platform layer does), else the floor is taken with it on.
 #pragma once
 #include <vector>
 
