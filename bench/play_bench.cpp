@@ -19,14 +19,17 @@
 
 #include "bench/play_figures.h"
 #include "bench/present_floor.h"
-#include "frontend/gamestate.h"
 #include "frontend/screens.h"
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "play/coins.h"
+#include "play/draw.h"
 #include "play/harness.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/gamestate.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

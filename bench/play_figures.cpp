@@ -8,7 +8,7 @@
 #include <random>
 
 #include "platform/clock.h"
-#include "play/level.h"
+#include "services/level.h"
 #include "play/harness.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace bench {
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bench/present_floor.h"
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
+#include "services/config.h"
 #include "support/sandbox.h"
 
 namespace {

@@ -9,19 +9,20 @@
 #include <string>
 #include <vector>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
 #include "frontend/levelselect.h"
-#include "frontend/resources.h"
 #include "frontend/screens.h"
 #include "frontend/startup.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/tavik.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "play/playloop.h"
+#include "play/runstate.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"
 
