@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/game_copy.h"
 #include "bench/play_figures.h"
 #include "bench/present_floor.h"
 #include "frontend/screens.h"
@@ -78,7 +79,7 @@ struct Figure {
 };
 
 int Drawing(int driver) {
-  const std::string dir = bench::MakeGameFolder("velkor_play_bench", driver);
+  const std::string dir = vbench::MakeGameCopy(driver);
   fs::current_path(dir);
   plat::SetProgramDir(dir);
   plat::test::UseManualClock(100000, 1000.0 / 60.0);  // Flip does not wait

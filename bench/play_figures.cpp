@@ -3,15 +3,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "platform/clock.h"
 #include "services/level.h"
 #include "play/harness.h"
-
-namespace fs = std::filesystem;
 
 namespace bench {
 
@@ -74,21 +70,6 @@ SimulationFigure MeasurePlaySimulation() {
   f.totalSteps = r.totalSteps;
   f.summary = play::DescribeRun(r);
   return f;
-}
-
-std::string MakeGameFolder(const std::string& name, int driver) {
-  const fs::path dir = fs::temp_directory_path() / (name + "_" + std::to_string(driver));
-  fs::remove_all(dir);
-  fs::create_directories(dir / "Data/Packs/base/Levels");
-  fs::create_directories(dir / "Data/Packs/base/replays");
-  for (const auto& e : fs::directory_iterator(VELKOR_GAME_DIR)) {
-    const std::string entry = e.path().filename().string();
-    if (entry != "Data" && entry != "velkor") fs::create_symlink(e.path(), dir / entry);
-  }
-  const int32_t config[9] = {0, 0, 87, 83, 65, 68, 32, 0, driver};
-  std::ofstream(dir / "Data/config.dat", std::ios::binary)
-      .write(reinterpret_cast<const char*>(config), sizeof(config));
-  return dir.string();
 }
 
 }  // namespace bench

@@ -1,6 +1,5 @@
-// Pieces the play benchmarks share: the full test level, the plain play
-// simulation figure (effects_bench reports against it) and a throw-away game
-// folder for the drawing measurements.
+// Pieces the play benchmarks share: the full test level and the plain play
+// simulation figure (effects_bench reports against it).
 #pragma once
 #include <string>
 
@@ -25,9 +24,5 @@ struct SimulationFigure {
 // 480,000 steps of running back and forth on FullLevel, jumping, firing and
 // throwing the rope.
 SimulationFigure MeasurePlaySimulation();
-
-// A game folder with the resources linked and settings for the driver;
-// returns its path.
-std::string MakeGameFolder(const std::string& name, int driver);
 
 }  // namespace bench

@@ -8,11 +8,7 @@ set -uo pipefail
 GAME_DIR=$(cd "$1" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/lib.sh"
-for tool in Xvfb xdotool xwd xdpyinfo python3; do
-  command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-python3 -c 'import ctypes.util,sys; sys.exit(0 if ctypes.util.find_library("Xdamage") else 1)' ||
-  { echo "skipped: libXdamage is not installed"; exit 77; }
+e2e_need_x_tools
 
 XPID=""; GPID=""; WORK=""
 cleanup() {
@@ -55,19 +51,15 @@ open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,1,int(sy
   wait $GPID; code=$?; GPID=""
   [ "$code" = 0 ] || { echo "the game ended with exit code $code"; cat "$WORK/out.log"; return 1; }
 }
-keep_shots() {
-  e2e_keep_shots "$WORK" "fullscreen-$1"
-  echo "screenshots kept in $KEPT"
-}
 
 for case in "1024x768 2" "1280x720 1"; do
   if run_case $case; then
     PASSED=$((PASSED + 1))
-    [ -n "${VELKOR_FULLSCREEN_KEEP:-}" ] && keep_shots pass
+    [ -n "${VELKOR_FULLSCREEN_KEEP:-}" ] && E2E_TAG="fullscreen-${case% *}" e2e_keep_artifacts pass
   else
     FAILED=$((FAILED + 1))
     echo "FAILED: full screen at $case"
-    keep_shots fail
+    E2E_TAG="fullscreen-${case% *}" e2e_keep_artifacts fail
   fi
   cleanup
 done

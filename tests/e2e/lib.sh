@@ -41,18 +41,77 @@ e2e_wait_window() {
   return 1
 }
 
-# e2e_keep_shots WORK NAME: copies WORK/shots/*.xwd (as PNG when ImageMagick
-# is there) into a new kept directory under $VELKOR_E2E_ARTIFACTS (or /tmp)
-# and sets KEPT to it.
-e2e_keep_shots() {
-  local work=$1 name=$2 s
-  KEPT=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-$name-XXXXXX")
-  for s in "$work"/shots/*.xwd; do
+# e2e_need_x_tools: exits 77 (skipped) when the drivers' X tools are missing.
+e2e_need_x_tools() {
+  local tool
+  for tool in Xvfb xdotool xwd xdpyinfo python3; do
+    command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  python3 -c 'import ctypes.util,sys; sys.exit(0 if ctypes.util.find_library("Xdamage") else 1)' ||
+    { echo "skipped: libXdamage is not installed"; exit 77; }
+}
+
+# The drive tests below keep WORK, XPID and GPID and name their artifacts
+# with E2E_TAG ("road", "editor").
+
+# e2e_cleanup: ends the game and Xvfb, removes WORK (an EXIT trap).
+e2e_cleanup() {
+  # A driver may hold the game with SIGSTOP around its key presses.
+  [ -n "${GPID:-}" ] && kill -CONT "$GPID" 2>/dev/null && kill "$GPID" 2>/dev/null
+  [ -n "${XPID:-}" ] && kill "$XPID" 2>/dev/null
+  rm -rf "$WORK"
+}
+
+# e2e_keep_artifacts pass|fail: screenshots of every stage (PNG when
+# ImageMagick is there), the game's output and its Data folder go to a kept
+# directory.
+e2e_keep_artifacts() {
+  local keep s
+  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-$E2E_TAG-$1-XXXXXX")
+  for s in "$WORK"/shots/*.xwd; do
     [ -f "$s" ] || continue
     if command -v convert >/dev/null; then
-      convert "xwd:$s" "$KEPT/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$KEPT/"
+      convert "xwd:$s" "$keep/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$keep/"
     else
-      cp "$s" "$KEPT/"
+      cp "$s" "$keep/"
     fi
   done
+  cp "$WORK/out.log" "$keep/" 2>/dev/null
+  cp -r "$WORK/Data" "$keep/" 2>/dev/null
+  echo "screenshots and files kept in $keep"
+}
+
+e2e_fail() {
+  echo "FAILED: $*"
+  e2e_keep_artifacts fail
+  echo "--- game output ---"
+  cat "$WORK/out.log" 2>/dev/null
+  exit 1
+}
+
+# e2e_start_game GAME_DIR: a game folder in WORK, Xvfb, the game started in
+# it; sets GPID and WID.
+e2e_start_game() {
+  mkdir -p "$WORK/shots"
+  e2e_game_copy "$1" "$WORK"
+  e2e_start_xvfb "$WORK" || e2e_fail "Xvfb did not start"
+  E2E_START=$(date +%s)
+  (cd "$WORK" && exec ./velkor) >"$WORK/out.log" 2>&1 &
+  GPID=$!
+  e2e_wait_window || e2e_fail "no window"
+}
+
+# e2e_wait_exit: the main menu's exit button ends the game through the save
+# path with exit code 0.
+e2e_wait_exit() {
+  local code
+  for _ in $(seq 100); do kill -0 "$GPID" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$GPID" 2>/dev/null; then
+    python3 "$(dirname "${BASH_SOURCE[0]}")/xclose.py" "$WID"
+    sleep 2
+    e2e_fail "the exit button did not end the game"
+  fi
+  wait "$GPID"; code=$?; GPID=""
+  echo "game exit code: $code after $(( $(date +%s) - E2E_START )) s"
+  [ "$code" = 0 ] || e2e_fail "the game ended with exit code $code"
 }

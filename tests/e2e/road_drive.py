@@ -141,6 +141,23 @@ class Driver:
         if settle:
             self.frames.wait(2, what)
 
+    def to_main_menu(self):
+        """From the splash (skipped with Space) to the main menu."""
+        # Keyboard focus follows the pointer when no window manager runs.
+        xdo("mousemove", "--window", str(self.window), "400", "300")
+        self.wait_shot(10, "the splash", "splash")
+        xdo("key", "space")
+        # The splash fades out (50 frames) and stays dark for a second.
+        self.frames.wait(55, "the splash fade-out")
+        self.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+
+    def type_line(self, text, what):
+        """Types the text into the focused field (a character a frame) and
+        presses Enter."""
+        xdo("type", "--delay", "40", text)
+        self.frames.wait(len(text) + 5, what)
+        xdo("key", "Return")
+
     def hold(self, keys):
         """Moves the held keys to exactly this set in one xdotool call."""
         args = []
@@ -209,19 +226,35 @@ def play_level(d, game_pid, events, finish_step):
     d.hold(set())
 
 
+def drive(tag, window, shot_dir, steps):
+    """Runs steps(driver) on the window; a failure is reported with a
+    picture of the screen it happened on. Returns the exit code."""
+    d = Driver(window, shot_dir)
+    try:
+        steps(d)
+    except Fail as e:
+        d.shot("failure")
+        print(f"{tag}: {e}", file=sys.stderr)
+        return 1
+    print(f"{tag}: {d.frames.count} frames driven", flush=True)
+    return 0
+
+
+def run_main(tag, main):
+    try:
+        sys.exit(main())
+    except Fail as e:
+        print(f"{tag}: {e}", file=sys.stderr)
+        sys.exit(1)
+
+
 def main():
     window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
     window, game_pid = int(window, 0), int(game_pid)
     events = parse_script(script)
-    d = Driver(window, shot_dir)
-    try:
-        # Keyboard focus follows the pointer when no window manager runs.
-        xdo("mousemove", "--window", str(window), "400", "300")
-        d.wait_shot(10, "the splash", "splash")
-        xdo("key", "space")
-        # The splash fades out (50 frames) and stays dark for a second.
-        d.frames.wait(55, "the splash fade-out")
-        d.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+
+    def steps(d):
+        d.to_main_menu()
         d.click(MENU_GAME, "the game button")
         d.wait_shot(30, "the level select", "level-select")
         d.click(CELL_LEVEL1, "the level 1 cell")
@@ -235,26 +268,16 @@ def main():
         d.shot("finish")
         # The new-record popup fades in over 50 frames, then focuses the field.
         d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
-        xdo("type", "--delay", "40", name)
-        d.frames.wait(len(name) + 5, "typing the name")
-        xdo("key", "Return")
+        d.type_line(name, "typing the name")
         d.wait_shot(10, "the name entry", "name-entered")
         d.click(POPUP_EXIT, "the popup's exit button")
         d.wait_shot(30, "the level select after play", "back-in-level-select")
         xdo("key", "Escape")
         d.wait_shot(30, "the main menu after play", "main-menu-again")
         d.click(MENU_EXIT, "the exit button", settle=False)
-    except Fail as e:
-        d.shot("failure")
-        print(f"road: {e}", file=sys.stderr)
-        return 1
-    print(f"road: {d.frames.count} frames driven", flush=True)
-    return 0
+
+    return drive("road", window, shot_dir, steps)
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Fail as e:
-        print(f"road: {e}", file=sys.stderr)
-        sys.exit(1)
+    run_main("road", main)

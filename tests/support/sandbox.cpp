@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "editor/editor.h"
+#include "editor/packs.h"
 #include "frontend/dispatcher.h"
 #include "frontend/startup.h"
 #include "platform/headless.h"
@@ -56,7 +58,10 @@ void ResetAllState() {
   play::ResetReplay();
   play::ResetPopup();
   // Wired as the start-up wires it, so a test can press any button.
+  editor::ResetEditor();
+  editor::ResetPackList();
   play::InstallButtonActions();
+  editor::InstallTextFieldActions();
   zip::ResetZipUnit();
   play::DropLevelPicture();
   play::UsePaintedPictures(true);
