@@ -5,6 +5,7 @@
 
 #include "frontend/buttons.h"
 #include "frontend/config.h"
+#include "frontend/levelselect.h"
 #include "play/input.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
@@ -122,6 +123,9 @@ void DispatcherPass() {
     case kStatePackLevelSelect: s.RunPackLevelSelect(1); break;
     case kStateCredits: s.RunCredits(); break;
     case kStateNextPackLevel: {
+      // The last scan may belong to another pack or predate the editor's
+      // last save.
+      ScanPackLevels();
       const int idx = Game.CurrentLevel - 1;
       const bool playable = idx >= 0 && idx < 51 && Records.PackLevelPlayable[idx] == 1;
       if (playable)

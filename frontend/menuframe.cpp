@@ -76,6 +76,11 @@ void TileLevelBack() {
       plat::DrawImage(Res.ImgLevelBack, static_cast<float>(x), static_cast<float>(y));
 }
 
+void DrawMenuTitle() {
+  SetCycleColour(play::Input.AnimCounter);
+  plat::DrawImage(Res.ImgMenuTitle, 20, 20);
+}
+
 void LoadMenuBackdrop() { play::LoadLevel(0); }
 
 void DrawMenuBackdrop() {

@@ -44,6 +44,9 @@ void DrawBlackout(float alpha);
 void SetCycleColour(int index);
 // The background picture tiled over the screen in white.
 void TileLevelBack();
+// The game's title picture at (20, 20) in the UI colour cycle's colour at
+// the animation counter; the colour stays set.
+void DrawMenuTitle();
 // Loads level 0 of the current pack as the backdrop.
 void LoadMenuBackdrop();
 // The level in memory without markers, then the bottom bar in the halved

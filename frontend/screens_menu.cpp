@@ -1,8 +1,10 @@
 // The splash, the main menu and the credits.
 #include "frontend/font.h"
 #include "frontend/gamestate.h"
+#include "frontend/keysetup.h"
 #include "frontend/levelselect.h"
 #include "frontend/menuframe.h"
+#include "frontend/options.h"
 #include "frontend/resources.h"
 #include "frontend/screens.h"
 #include "frontend/sound.h"
@@ -77,11 +79,6 @@ struct Splash {
 
 };
 
-void DrawTitle() {
-  SetCycleColour(play::Input.AnimCounter);
-  plat::DrawImage(Res.ImgMenuTitle, 20, 20);
-}
-
 struct CreditLine {
   int x, y;
   const char* text;
@@ -130,7 +127,7 @@ void RunMainMenu() {
   while (frame.Running()) {
     frame.Begin();
     DrawMenuBackdrop();
-    DrawTitle();
+    DrawMenuTitle();
     play::TickAnimCounter();
     plat::SetAlpha(1.0f);
     Button::DrawAll();
@@ -153,7 +150,7 @@ void RunCredits() {
     DrawMenuBackdrop();
     play::TickAnimCounter();
     Button::DrawAll();
-    DrawTitle();
+    DrawMenuTitle();
     for (const CreditLine& l : kCredits) Res.SmallFont->Draw(l.x, l.y, l.text, 0);
     plat::SetAlpha(0.1f);
     plat::DrawImage(mark, 5, 590);
@@ -172,6 +169,9 @@ void InstallScreens() {
   t.RunMainMenu = RunMainMenu;
   t.RunCredits = RunCredits;
   t.RunLevelSelect = RunLevelSelect;
+  t.RunPackLevelSelect = RunPackLevelSelect;
+  t.RunOptions = RunOptions;
+  t.RunKeySetup = RunKeySetup;
 }
 
 }  // namespace fe

@@ -10,6 +10,8 @@
 #include "frontend/buttons.h"
 #include "frontend/config.h"
 #include "frontend/gamestate.h"
+#include "frontend/levelselect.h"
+#include "frontend/options.h"
 #include "frontend/startup.h"
 #include "frontend/sound.h"
 #include "play/input.h"
@@ -44,6 +46,8 @@ void ResetAllState() {
   fe::ResetRecords();
   fe::ResetStartupGuards();
   fe::ResetButtons();
+  fe::ResetLevelSelect();
+  fe::ResetUploadDialogSlot();
   fe::ResetAudio();
   play::ResetInput();
   play::ResetLevel();

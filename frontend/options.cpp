@@ -1,0 +1,65 @@
+#include "frontend/options.h"
+
+#include "frontend/buttons.h"
+#include "frontend/config.h"
+#include "frontend/gamestate.h"
+#include "frontend/menuframe.h"
+#include "frontend/resources.h"
+#include "play/input.h"
+#include "platform/gfx.h"
+
+namespace fe {
+
+namespace {
+
+void NoDialog() {}
+bool NoDialogOpen() { return true; }
+
+UploadDialogSlot NoUploadDialog() { return {NoDialog, NoDialog, NoDialog, NoDialogOpen}; }
+
+UploadDialogSlot g_upload = NoUploadDialog();
+
+// A marker runs from x 140 at volume 0 to x 300 at volume 1, between the
+// row's minus and plus buttons.
+float VolumeMarkerX(float volume) { return 140.0f + 160.0f * volume; }
+
+void DrawOptions() {
+  DrawMenuBackdrop();
+  play::TickAnimCounter();
+  // Under the settings that take effect at the next start, in the colour
+  // the status bar icons left.
+  plat::DrawImage(Res.ImgRestartNote, 110, 410);
+  plat::DrawImage(Res.ImgRestartNote, 110, 455);
+  Button::DrawAll();
+  plat::SetAlpha(1.0f);
+  DrawMenuTitle();
+  plat::DrawImage(Res.ImgVolumeMarker, VolumeMarkerX(Settings.SfxVolume), 268);
+  plat::DrawImage(Res.ImgVolumeMarker, VolumeMarkerX(Settings.MusicVolume), 348);
+}
+
+}  // namespace
+
+UploadDialogSlot& UploadDialog() { return g_upload; }
+void ResetUploadDialogSlot() { g_upload = NoUploadDialog(); }
+
+void RunOptions() {
+  MenuFrame frame(true);
+  g_upload.Reset();
+  LoadMenuBackdrop();
+  frame.Open();
+  while (frame.Running()) {
+    frame.Begin(g_upload.Closed());
+    g_upload.Update();
+    DrawOptions();
+    g_upload.Draw();
+    plat::SetAlpha(1.0f);
+    frame.DrawPointer();
+    frame.DrawFade();
+    frame.ReadKeys();
+    // Escape leaves also while the dialog is open.
+    if (play::Input.EscapeHit) SetGameState(kStateMainMenu, KeepValue, KeepValue);
+    frame.Show();
+  }
+}
+
+}  // namespace fe
