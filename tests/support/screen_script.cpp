@@ -23,7 +23,10 @@ void FrameScript::Install() {
     if (every) every(f);
     auto it = at.find(f);
     if (it != at.end()) it->second();
-    if (f >= limit) fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+    if (f < limit) return;
+    // Closing the window also ends a wait for a key.
+    fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+    pt::RequestClose();
   });
 }
 

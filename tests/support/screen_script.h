@@ -22,7 +22,8 @@ Rgb PixelAt(const std::vector<uint32_t>& px, int x, int y);
 
 // Actions keyed by flip number (the hook runs at the start of each flip,
 // after the frame is drawn; input given there is seen by the next frame).
-// Past the limit the script asks for quit so a stuck screen cannot hang.
+// Past the limit the script asks for quit and closes the window, so a
+// stuck screen or wait cannot hang.
 class FrameScript {
  public:
   std::map<int64_t, std::function<void()>> at;
