@@ -39,3 +39,101 @@ e2e_wait_window() {
   done
   return 1
 }
+
+# e2e_require_x_tools: exits 77 (skipped) when a tool the driven tests need
+# is missing.
+e2e_require_x_tools() {
+  local tool
+  for tool in Xvfb xdotool xwd xdpyinfo python3; do
+    command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+  python3 -c 'import ctypes.util,sys; sys.exit(0 if ctypes.util.find_library("Xdamage") else 1)' ||
+    { echo "skipped: libXdamage is not installed"; exit 77; }
+}
+
+# e2e_session NAME GAME_DIR: a work folder WORK with a game copy and its
+# shots/ folder, Xvfb started, and everything stopped and removed on exit.
+# Defines e2e_keep and e2e_fail.
+e2e_session() {
+  E2E_NAME=$1
+  WORK=$(mktemp -d "/tmp/velkor-$E2E_NAME-XXXXXX")
+  XPID=""; GPID=""
+  trap e2e_cleanup EXIT
+  mkdir -p "$WORK/shots"
+  e2e_game_copy "$2" "$WORK"
+  e2e_start_xvfb "$WORK" || e2e_fail "Xvfb did not start"
+}
+
+e2e_cleanup() {
+  # The driver holds the game with SIGSTOP around its key presses.
+  [ -n "$GPID" ] && kill -CONT "$GPID" 2>/dev/null && kill "$GPID" 2>/dev/null
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  rm -rf "$WORK"
+}
+
+# e2e_keep TAG: screenshots of every stage (PNG when ImageMagick is there),
+# the game's output and its Data folder go to a kept directory.
+e2e_keep() {
+  local keep s
+  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-$E2E_NAME-$1-XXXXXX")
+  for s in "$WORK"/shots/*.xwd; do
+    [ -f "$s" ] || continue
+    if command -v convert >/dev/null; then
+      convert "xwd:$s" "$keep/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$keep/"
+    else
+      cp "$s" "$keep/"
+    fi
+  done
+  cp "$WORK/out.log" "$keep/" 2>/dev/null
+  cp -r "$WORK/Data" "$keep/" 2>/dev/null
+  echo "screenshots and files kept in $keep"
+}
+
+e2e_fail() {
+  echo "FAILED: $*"
+  e2e_keep fail
+  echo "--- game output ---"
+  cat "$WORK/out.log" 2>/dev/null
+  exit 1
+}
+
+# e2e_start_game: runs the game in WORK (output to out.log), sets GPID and
+# WID.
+e2e_start_game() {
+  (cd "$WORK" && exec ./velkor) >"$WORK/out.log" 2>&1 &
+  GPID=$!
+  e2e_wait_window || e2e_fail "no window"
+}
+
+# e2e_wait_exit: the driver ended the game through the main menu's exit
+# button; it must end by itself with exit code 0.
+e2e_wait_exit() {
+  local code
+  for _ in $(seq 100); do kill -0 $GPID 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $GPID 2>/dev/null; then
+    python3 "$(dirname "${BASH_SOURCE[0]}")/xclose.py" "$WID"
+    sleep 2
+    e2e_fail "the exit button did not end the game"
+  fi
+  wait $GPID; code=$?; GPID=""
+  echo "game exit code: $code"
+  [ "$code" = 0 ] || e2e_fail "the game ended with exit code $code"
+}
+
+# e2e_level1_finish_step GAME_DIR SCRIPT: sets FINISH_STEP, the step at
+# which the play script finishes built-in level 1 in the play harness; the
+# script must still finish the level as it is now built.
+e2e_level1_finish_step() {
+  local build playrun level check
+  build=$(dirname "$1")
+  playrun=$build/tools/playrun/velkor_playrun
+  level=$build/assets/doy/1.doy
+  [ -x "$playrun" ] && [ -f "$level" ] || { echo "missing $playrun or $level"; exit 1; }
+  check=$("$playrun" "$level" "$2")
+  echo "headless run of the script: $check"
+  FINISH_STEP=$(echo "$check" | sed -n 's/^finished step=\([0-9]*\).*/\1/p')
+  [ -n "$FINISH_STEP" ] || {
+    echo "$(basename "$2") no longer finishes built-in level 1: the level changed, update the script"
+    exit 1
+  }
+}

@@ -209,40 +209,51 @@ def play_level(d, game_pid, events, finish_step):
     d.hold(set())
 
 
+def skip_splash(d, window):
+    """From the program's start to the main menu."""
+    # Keyboard focus follows the pointer when no window manager runs.
+    xdo("mousemove", "--window", str(window), "400", "300")
+    d.wait_shot(10, "the splash", "splash")
+    xdo("key", "space")
+    # The splash fades out (50 frames) and stays dark for a second.
+    d.frames.wait(55, "the splash fade-out")
+    d.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+
+
+def play_level1(d, game_pid, events, finish_step, name):
+    """From the main menu through built-in level 1, its record and back to
+    the main menu."""
+    d.click(MENU_GAME, "the game button")
+    d.wait_shot(30, "the level select", "level-select")
+    d.click(CELL_LEVEL1, "the level 1 cell")
+    # The level-start popup fades in over 50 frames.
+    d.wait_shot(60, "the level-start popup", "level-start")
+    xdo("key", "Escape")
+    # Fade-out (50 frames), then the ready and go banners (1 s each).
+    d.frames.wait(60, "the popup fade-out")
+    d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
+    play_level(d, game_pid, events, finish_step)
+    d.shot("finish")
+    # The new-record popup fades in over 50 frames, then focuses the field.
+    d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
+    xdo("type", "--delay", "40", name)
+    d.frames.wait(len(name) + 5, "typing the name")
+    xdo("key", "Return")
+    d.wait_shot(10, "the name entry", "name-entered")
+    d.click(POPUP_EXIT, "the popup's exit button")
+    d.wait_shot(30, "the level select after play", "back-in-level-select")
+    xdo("key", "Escape")
+    d.wait_shot(30, "the main menu after play", "main-menu-again")
+
+
 def main():
     window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
     window, game_pid = int(window, 0), int(game_pid)
     events = parse_script(script)
     d = Driver(window, shot_dir)
     try:
-        # Keyboard focus follows the pointer when no window manager runs.
-        xdo("mousemove", "--window", str(window), "400", "300")
-        d.wait_shot(10, "the splash", "splash")
-        xdo("key", "space")
-        # The splash fades out (50 frames) and stays dark for a second.
-        d.frames.wait(55, "the splash fade-out")
-        d.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
-        d.click(MENU_GAME, "the game button")
-        d.wait_shot(30, "the level select", "level-select")
-        d.click(CELL_LEVEL1, "the level 1 cell")
-        # The level-start popup fades in over 50 frames.
-        d.wait_shot(60, "the level-start popup", "level-start")
-        xdo("key", "Escape")
-        # Fade-out (50 frames), then the ready and go banners (1 s each).
-        d.frames.wait(60, "the popup fade-out")
-        d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
-        play_level(d, game_pid, events, int(finish_step))
-        d.shot("finish")
-        # The new-record popup fades in over 50 frames, then focuses the field.
-        d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
-        xdo("type", "--delay", "40", name)
-        d.frames.wait(len(name) + 5, "typing the name")
-        xdo("key", "Return")
-        d.wait_shot(10, "the name entry", "name-entered")
-        d.click(POPUP_EXIT, "the popup's exit button")
-        d.wait_shot(30, "the level select after play", "back-in-level-select")
-        xdo("key", "Escape")
-        d.wait_shot(30, "the main menu after play", "main-menu-again")
+        skip_splash(d, window)
+        play_level1(d, game_pid, events, int(finish_step), name)
         d.click(MENU_EXIT, "the exit button", settle=False)
     except Fail as e:
         d.shot("failure")

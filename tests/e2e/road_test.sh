@@ -10,86 +10,24 @@ set -uo pipefail
 GAME_DIR=$(cd "$1" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/lib.sh"
-BUILD=$(dirname "$GAME_DIR")
 SCRIPT=$HERE/road_level1.txt
-PLAYRUN=$BUILD/tools/playrun/velkor_playrun
-LEVEL=$BUILD/assets/doy/1.doy
 NAME=roadtest
 
-for tool in Xvfb xdotool xwd xdpyinfo python3; do
-  command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-python3 -c 'import ctypes.util,sys; sys.exit(0 if ctypes.util.find_library("Xdamage") else 1)' ||
-  { echo "skipped: libXdamage is not installed"; exit 77; }
+e2e_require_x_tools
 
-# The script must still finish the level as it is now built.
-[ -x "$PLAYRUN" ] && [ -f "$LEVEL" ] || { echo "missing $PLAYRUN or $LEVEL"; exit 1; }
-CHECK=$("$PLAYRUN" "$LEVEL" "$SCRIPT")
-echo "headless run of the script: $CHECK"
-FINISH_STEP=$(echo "$CHECK" | sed -n 's/^finished step=\([0-9]*\).*/\1/p')
-[ -n "$FINISH_STEP" ] || {
-  echo "road_level1.txt no longer finishes built-in level 1: the level changed, update the script"
-  exit 1
-}
+e2e_level1_finish_step "$GAME_DIR" "$SCRIPT"
 
-WORK=$(mktemp -d /tmp/velkor-road-XXXXXX)
-XPID=""; GPID=""
-cleanup() {
-  # The driver holds the game with SIGSTOP around its key presses.
-  [ -n "$GPID" ] && kill -CONT "$GPID" 2>/dev/null && kill "$GPID" 2>/dev/null
-  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-# Screenshots of every stage (PNG when ImageMagick is there), the game's
-# output and its Data folder go to a kept directory.
-keep_artifacts() {
-  local keep
-  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-road-$1-XXXXXX")
-  for s in "$WORK"/shots/*.xwd; do
-    [ -f "$s" ] || continue
-    if command -v convert >/dev/null; then
-      convert "xwd:$s" "$keep/$(basename "${s%.xwd}").png" 2>/dev/null || cp "$s" "$keep/"
-    else
-      cp "$s" "$keep/"
-    fi
-  done
-  cp "$WORK/out.log" "$keep/" 2>/dev/null
-  cp -r "$WORK/Data" "$keep/" 2>/dev/null
-  echo "screenshots and files kept in $keep"
-}
-fail() {
-  echo "FAILED: $*"
-  keep_artifacts fail
-  echo "--- game output ---"
-  cat "$WORK/out.log" 2>/dev/null
-  exit 1
-}
-
-mkdir -p "$WORK/shots"
-e2e_game_copy "$GAME_DIR" "$WORK"
-e2e_start_xvfb "$WORK" || fail "Xvfb did not start"
-
+e2e_session road "$GAME_DIR"
 START=$(date +%s)
-(cd "$WORK" && exec ./velkor) >"$WORK/out.log" 2>&1 &
-GPID=$!
-e2e_wait_window || fail "no window"
+e2e_start_game
 
 timeout 240 python3 "$HERE/road_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
-  fail "the drive did not get through"
+  e2e_fail "the drive did not get through"
 
-# The main menu's exit button ends the game through the save path.
-for _ in $(seq 100); do kill -0 $GPID 2>/dev/null || break; sleep 0.1; done
-if kill -0 $GPID 2>/dev/null; then
-  python3 "$HERE/xclose.py" "$WID"
-  sleep 2
-  fail "the exit button did not end the game"
-fi
-wait $GPID; CODE=$?; GPID=""
-echo "game exit code: $CODE after $(( $(date +%s) - START )) s"
-[ "$CODE" = 0 ] || fail "the game ended with exit code $CODE"
+e2e_wait_exit
+echo "run took $(( $(date +%s) - START )) s"
 
-python3 - "$WORK/Data/Packs/base" "$NAME" <<'PY' || fail "the files do not hold the finished level"
+python3 - "$WORK/Data/Packs/base" "$NAME" <<'PY' || e2e_fail "the files do not hold the finished level"
 import struct, sys
 base, name = sys.argv[1], sys.argv[2]
 NO_TIME = 0x540BE3FF
@@ -121,5 +59,5 @@ if replay == 0:
 sys.exit(0 if ok else 1)
 PY
 # VELKOR_ROAD_KEEP=1 keeps the screenshots of a passing run too.
-[ -n "${VELKOR_ROAD_KEEP:-}" ] && keep_artifacts pass
+[ -n "${VELKOR_ROAD_KEEP:-}" ] && e2e_keep pass
 echo "1 passed, 0 failed"
