@@ -107,11 +107,7 @@ void RunKeySetup() {
     Button::DrawAll();
     Button::UpdateAll();
     CaptureKey();
-    frame.DrawPointer();
-    frame.DrawFade();
-    frame.ReadKeys();
-    if (play::Input.EscapeHit) SetGameState(kStateOptions, KeepValue, KeepValue);
-    frame.Show();
+    frame.Finish(kStateOptions);
   }
 }
 

@@ -56,6 +56,14 @@ void MenuFrame::ReadKeys() const {
 
 void MenuFrame::Show() const { plat::Flip(); }
 
+void MenuFrame::Finish(int escapeState) {
+  DrawPointer();
+  DrawFade();
+  ReadKeys();
+  if (play::Input.EscapeHit && escapeState != kNoEscape) SetGameState(escapeState, KeepValue, KeepValue);
+  Show();
+}
+
 void DrawBlackout(float alpha) {
   plat::SetColor(0, 0, 0);
   plat::SetAlpha(alpha);

@@ -32,6 +32,10 @@ class MenuFrame {
   void ReadKeys() const;
   // Shows the frame.
   void Show() const;
+  // The usual end of a frame: pointer, fade, keys, Escape asking for
+  // escapeState (kNoEscape: Escape does nothing), then Show.
+  static constexpr int kNoEscape = -1;
+  void Finish(int escapeState);
 
  private:
   int entered_;

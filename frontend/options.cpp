@@ -53,12 +53,8 @@ void RunOptions() {
     DrawOptions();
     g_upload.Draw();
     plat::SetAlpha(1.0f);
-    frame.DrawPointer();
-    frame.DrawFade();
-    frame.ReadKeys();
     // Escape leaves also while the dialog is open.
-    if (play::Input.EscapeHit) SetGameState(kStateMainMenu, KeepValue, KeepValue);
-    frame.Show();
+    frame.Finish(kStateMainMenu);
   }
 }
 

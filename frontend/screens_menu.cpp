@@ -131,12 +131,9 @@ void RunMainMenu() {
     play::TickAnimCounter();
     plat::SetAlpha(1.0f);
     Button::DrawAll();
-    frame.DrawPointer();
-    frame.DrawFade();
     // The menu has no keys; reading them drops presses that would
     // otherwise reach the next screen.
-    frame.ReadKeys();
-    frame.Show();
+    frame.Finish(MenuFrame::kNoEscape);
   }
 }
 
@@ -155,11 +152,7 @@ void RunCredits() {
     plat::SetAlpha(0.1f);
     plat::DrawImage(mark, 5, 590);
     plat::SetAlpha(1.0f);
-    frame.DrawPointer();
-    frame.DrawFade();
-    frame.ReadKeys();
-    if (play::Input.EscapeHit) SetGameState(kStateMainMenu, KeepValue, KeepValue);
-    frame.Show();
+    frame.Finish(kStateMainMenu);
   }
 }
 

@@ -10,7 +10,7 @@ usage: menus_drive.py WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR
 import sys
 
 import road_drive as road
-from road_drive import Driver, Fail, xdo
+from road_drive import xdo
 
 # Screen points: the middles of the buttons.
 MENU_OPTIONS = (400, 296)
@@ -35,24 +35,5 @@ def rebind_jump(d):
     d.wait_shot(30, "the main menu", "main-menu-from-options")
 
 
-def main():
-    window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
-    window, game_pid = int(window, 0), int(game_pid)
-    road.KEYS["jump"] = "k"
-    events = road.parse_script(script)
-    d = Driver(window, shot_dir)
-    try:
-        road.skip_splash(d, window)
-        rebind_jump(d)
-        road.play_level1(d, game_pid, events, int(finish_step), name)
-        d.click(road.MENU_EXIT, "the exit button", settle=False)
-    except Fail as e:
-        d.shot("failure")
-        print(f"menus: {e}", file=sys.stderr)
-        return 1
-    print(f"menus: {d.frames.count} frames driven", flush=True)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(road.drive("menus", rebind_jump, jump_key="k"))

@@ -246,26 +246,32 @@ def play_level1(d, game_pid, events, finish_step, name):
     d.wait_shot(30, "the main menu after play", "main-menu-again")
 
 
-def main():
+def drive(tag, before_level=None, jump_key=None):
+    """The drive both real-window tests share, from the command line
+    WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR: the splash, then
+    before_level(driver) from the main menu back to it, built-in level 1
+    played with the script (jumping with jump_key), and the exit button."""
     window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
     window, game_pid = int(window, 0), int(game_pid)
-    events = parse_script(script)
-    d = Driver(window, shot_dir)
+    if jump_key:
+        KEYS["jump"] = jump_key
+    d = None
     try:
+        events = parse_script(script)
+        d = Driver(window, shot_dir)
         skip_splash(d, window)
+        if before_level:
+            before_level(d)
         play_level1(d, game_pid, events, int(finish_step), name)
         d.click(MENU_EXIT, "the exit button", settle=False)
     except Fail as e:
-        d.shot("failure")
-        print(f"road: {e}", file=sys.stderr)
+        if d:
+            d.shot("failure")
+        print(f"{tag}: {e}", file=sys.stderr)
         return 1
-    print(f"road: {d.frames.count} frames driven", flush=True)
+    print(f"{tag}: {d.frames.count} frames driven", flush=True)
     return 0
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Fail as e:
-        print(f"road: {e}", file=sys.stderr)
-        sys.exit(1)
+    sys.exit(drive("road"))
