@@ -10,6 +10,7 @@
 #include "frontend/resources.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "platform/packpath.h"
 
 namespace fe {
 
@@ -27,11 +28,21 @@ constexpr int kPlaces = 5;
 
 bool ValidLevel(int level) { return level >= 0 && level < kLevels; }
 
-std::string RecordsPath() { return PackDir(Game.CurrentPack) + "/scores.dat"; }
+std::string RecordsPath() { return plat::PackPath(Game.CurrentPack, "/scores.dat"); }
 
 // Key tables are indexed by these codes; a damaged file must not point
-// outside them.
-int CheckedKey(int32_t code, int fallback) { return code >= 0 && code <= 255 ? code : fallback; }
+// outside them. Code 0 is no key at all: a cut file would leave the figure
+// without a way to move, and no screen yet to bind one.
+int CheckedKey(int32_t code, int fallback) { return code > 0 && code <= 255 ? code : fallback; }
+
+// A file that is there but cannot be read keeps what the player made in it:
+// this run goes on with defaults in memory and never writes that file.
+void ReportUnreadable(const std::string& path) {
+  std::fprintf(stderr,
+               "velkor: cannot read %s; it is left as it is, and this run uses defaults "
+               "without saving over it\n",
+               path.c_str());
+}
 
 float CheckedVolume(int32_t stored) {
   const float v = static_cast<float>(stored) / 1000.0f;
@@ -42,6 +53,7 @@ void SaveStatus() {
   // The status file may hold progress from earlier runs that this run has
   // not read yet (the records are read first at start-up).
   if (!Records.StatusRead) LoadStatus();
+  if (Records.StatusHeld) return;
   plat::MemoryStream out;
   for (int v : Records.LevelStatus) out.WriteInt(v);
   for (int v : Records.RowBonus) out.WriteInt(v);
@@ -49,6 +61,7 @@ void SaveStatus() {
 }
 
 void SaveRecords() {
+  if (RecordsPath() == Records.RecordsHeldPath) return;
   plat::MemoryStream out;
   for (int l = 0; l < kLevels; ++l)
     for (int p = 0; p < kPlaces; ++p) out.WriteInt(Records.RecordTimes[l][p]);
@@ -85,17 +98,30 @@ void ResetLevelRecords(int level) {
 
 void LoadRecords() {
   const std::string path = RecordsPath();
-  if (plat::FileType(path) != plat::kFileNormal) {
+  Records.RecordsHeldPath.clear();
+  plat::OpenStatus status;
+  plat::StreamPtr in = plat::ReadFile(path, status);
+  if (status == plat::OpenStatus::kMissing) {
     ResetAllRecords();
     return;
   }
-  plat::StreamPtr in = plat::ReadFile(path);
-  if (!in) return;
-  for (int l = 0; l < kLevels; ++l)
-    for (int p = 0; p < kPlaces; ++p) Records.RecordTimes[l][p] = in->ReadInt();
-  for (int l = 0; l < kLevels; ++l)
-    for (int p = 0; p < kPlaces; ++p) Records.RecordNames[l][p] = in->ReadLine();
-  in->Close();
+  if (in) {
+    RecordsVars read;
+    for (int l = 0; l < kLevels; ++l)
+      for (int p = 0; p < kPlaces; ++p) read.RecordTimes[l][p] = in->ReadInt();
+    for (int l = 0; l < kLevels; ++l)
+      for (int p = 0; p < kPlaces; ++p) read.RecordNames[l][p] = in->ReadLine(kRecordNameMax);
+    if (!in->Failed()) {
+      std::copy(&read.RecordTimes[0][0], &read.RecordTimes[0][0] + kLevels * kPlaces,
+                &Records.RecordTimes[0][0]);
+      std::move(&read.RecordNames[0][0], &read.RecordNames[0][0] + kLevels * kPlaces,
+                &Records.RecordNames[0][0]);
+      return;
+    }
+  }
+  for (int l = 0; l < kLevels; ++l) ResetLevelRecords(l);
+  Records.RecordsHeldPath = path;
+  ReportUnreadable(path);
 }
 
 void SaveRecordsAndStatus() {
@@ -105,11 +131,21 @@ void SaveRecordsAndStatus() {
 
 void LoadStatus() {
   Records.StatusRead = true;
-  plat::StreamPtr in = plat::ReadFile(kStatusPath);
-  if (!in) return;
-  for (int& v : Records.LevelStatus) v = in->ReadInt();
-  for (int& v : Records.RowBonus) v = in->ReadInt();
-  in->Close();
+  plat::OpenStatus status;
+  plat::StreamPtr in = plat::ReadFile(kStatusPath, status);
+  if (status == plat::OpenStatus::kMissing) return;
+  if (in) {
+    int levels[kLevels], rows[5];
+    for (int& v : levels) v = in->ReadInt();
+    for (int& v : rows) v = in->ReadInt();
+    if (!in->Failed()) {
+      std::copy(levels, levels + kLevels, Records.LevelStatus);
+      std::copy(rows, rows + 5, Records.RowBonus);
+      return;
+    }
+  }
+  Records.StatusHeld = true;
+  ReportUnreadable(kStatusPath);
 }
 
 int FindRecordPlace(int level, int time) {
@@ -179,7 +215,9 @@ bool NextLevelOpen(int level) {
 }
 
 void InitConfig() {
-  if (plat::FileType(kConfigPath) == plat::kFileNone) {
+  plat::OpenStatus status;
+  plat::ReadFile(kConfigPath, status);
+  if (status == plat::OpenStatus::kMissing) {
     plat::MemoryStream out;
     for (int v : {1000, 1000, 87, 83, 65, 68, 32, 1, 0}) out.WriteInt(v);
     plat::SaveFileSafely(kConfigPath, out.Bytes());
@@ -188,22 +226,33 @@ void InitConfig() {
 }
 
 void LoadConfig() {
-  plat::StreamPtr in = plat::ReadFile(kConfigPath);
-  if (!in) return;
-  const SettingsVars defaults;
-  Settings.MusicVolume = CheckedVolume(in->ReadInt());
-  Settings.SfxVolume = CheckedVolume(in->ReadInt());
-  Settings.KeyBindUp = CheckedKey(in->ReadInt(), defaults.KeyBindUp);
-  Settings.KeyBindDown = CheckedKey(in->ReadInt(), defaults.KeyBindDown);
-  Settings.KeyBindLeft = CheckedKey(in->ReadInt(), defaults.KeyBindLeft);
-  Settings.KeyBindRight = CheckedKey(in->ReadInt(), defaults.KeyBindRight);
-  Settings.KeyBindSlowMo = CheckedKey(in->ReadInt(), defaults.KeyBindSlowMo);
-  Settings.FullScreen = in->ReadInt();
-  if (!in->Eof()) Settings.GraphicsDriverChoice = in->ReadInt();
-  in->Close();
+  plat::OpenStatus status;
+  plat::StreamPtr in = plat::ReadFile(kConfigPath, status);
+  Settings.ConfigHeld = false;
+  if (status == plat::OpenStatus::kMissing) return;
+  if (in) {
+    const SettingsVars defaults;
+    SettingsVars read = Settings;
+    read.MusicVolume = CheckedVolume(in->ReadInt());
+    read.SfxVolume = CheckedVolume(in->ReadInt());
+    read.KeyBindUp = CheckedKey(in->ReadInt(), defaults.KeyBindUp);
+    read.KeyBindDown = CheckedKey(in->ReadInt(), defaults.KeyBindDown);
+    read.KeyBindLeft = CheckedKey(in->ReadInt(), defaults.KeyBindLeft);
+    read.KeyBindRight = CheckedKey(in->ReadInt(), defaults.KeyBindRight);
+    read.KeyBindSlowMo = CheckedKey(in->ReadInt(), defaults.KeyBindSlowMo);
+    read.FullScreen = in->ReadInt();
+    if (!in->Eof()) read.GraphicsDriverChoice = in->ReadInt();
+    if (!in->Failed()) {
+      Settings = read;
+      return;
+    }
+  }
+  Settings.ConfigHeld = true;
+  ReportUnreadable(kConfigPath);
 }
 
 void SaveConfig() {
+  if (Settings.ConfigHeld) return;
   plat::MemoryStream out;
   // Formed in double from the single-precision volume and truncated: 0.9f
   // is stored as 899.
@@ -214,6 +263,15 @@ void SaveConfig() {
                 Settings.GraphicsDriverChoice})
     out.WriteInt(v);
   plat::SaveFileSafely(kConfigPath, out.Bytes());
+}
+
+void RemoveLeftoverSaves() {
+  plat::RemoveStaleSaveTemps("Data");
+  for (const std::string& pack : plat::ReadDir(plat::kPacksDir)) {
+    const std::string dir = plat::PackPath(pack);
+    if (dir.empty() || plat::FileType(dir) != plat::kFileDir) continue;
+    for (const char* sub : {"", "/Levels", "/replays"}) plat::RemoveStaleSaveTemps(dir + sub);
+  }
 }
 
 void ResetSettings() { Settings = SettingsVars(); }

@@ -6,6 +6,9 @@
 namespace fe {
 
 constexpr int EmptyRecordTime = 1410065407;  // shows as "--.--:--"
+// Characters of a record holder's name: what the name field takes, and what
+// is read of each name line.
+constexpr int kRecordNameMax = 8;
 
 struct SettingsVars {
   float MusicVolume = 1.0f;
@@ -17,6 +20,8 @@ struct SettingsVars {
   int KeyBindSlowMo = 32;
   int FullScreen = 1;
   int GraphicsDriverChoice = 0;
+  // The settings file is there but could not be read: it is not written.
+  bool ConfigHeld = false;
 };
 extern SettingsVars Settings;
 
@@ -33,6 +38,10 @@ struct RecordsVars {
   // writing the status reads it first, so saved progress is never replaced
   // by the all-locked start value.
   bool StatusRead = false;
+  // Files found but unreadable at their last load, which are not written:
+  // the records file's path ("" for none) and the status file.
+  std::string RecordsHeldPath;
+  bool StatusHeld = false;
 };
 extern RecordsVars Records;
 
@@ -58,6 +67,9 @@ std::string RecordTimeText(int ms);
 // True when the status entry with index `level` (the entry of level + 1) is
 // open or completed; false for indexes outside the table.
 bool NextLevelOpen(int level);
+
+// Removes what saves cut short by a kill left beside the data files.
+void RemoveLeftoverSaves();
 
 void ResetSettings();
 void ResetRecords();

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "platform/packpath.h"
 
 namespace fe {
 
@@ -44,7 +45,7 @@ bool IsBasePack() {
   return p == "base";
 }
 
-std::string PackDir(const std::string& pack) { return "data/packs/" + pack; }
+std::string PackDir(const std::string& pack) { return plat::PackPath(pack); }
 
 namespace {
 
@@ -88,8 +89,8 @@ ScreenTable DefaultScreens() {
 ScreenTable g_screens = DefaultScreens();
 
 void EnsureReplayDir() {
-  const std::string dir = PackDir(Game.CurrentPack) + "/replays/";
-  if (plat::FileType(dir) != plat::kFileDir) plat::CreateDir(dir);
+  const std::string dir = plat::PackPath(Game.CurrentPack, "/replays/");
+  if (!dir.empty() && plat::FileType(dir) != plat::kFileDir) plat::CreateDir(dir);
 }
 
 }  // namespace

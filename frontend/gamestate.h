@@ -49,7 +49,7 @@ void RunDispatcher();
 
 // True when the current pack is the built-in one ("base", any case).
 bool IsBasePack();
-std::string PackDir(const std::string& pack);  // "data/packs/" + pack
+std::string PackDir(const std::string& pack);  // plat::PackPath(pack)
 
 // Screen routines. Each runs its own frame loop until the state changes.
 // The dispatcher reaches them through this table so a test (or a screen

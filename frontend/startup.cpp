@@ -171,6 +171,7 @@ void StartUp() {
   plat::SeedRnd(plat::Millisecs());
   plat::SetWindowTitle("Velkor");
   // 6-8. Settings, command line and the driver choice.
+  RemoveLeftoverSaves();
   InitConfig();
   if (!JoinCommandLine().empty()) Settings.GraphicsDriverChoice = 0;
   if (Settings.GraphicsDriverChoice == 0) RunDriverChoice();
@@ -185,8 +186,8 @@ void StartUp() {
   // 15-16.
   Res.BigFont = GFont::Load("velkor.png", 32, 32, 20);
   Res.SmallFont = GFont::Load("velkor_small.png", 16, 16, 10);
-  Res.RecordNameInput = GInput::Create(200, 200, 1, 8);
-  Res.RecordNameInputAlt = GInput::Create(200, 200, 20, 8);
+  Res.RecordNameInput = GInput::Create(200, 200, 1, kRecordNameMax);
+  Res.RecordNameInputAlt = GInput::Create(200, 200, 20, kRecordNameMax);
   // 17-18.
   Res.ScreenGrab = plat::CreateImage(800, 600, 1);
   play::Input.AnimCounterTime = plat::Millisecs();
@@ -222,8 +223,8 @@ void StartUp() {
   // 26. Level grids: empty level.
   play::ClearLevelGrids();
   // 27-28.
-  Res.LevelNameInput = GInput::Create(70, 568, 2, 20);
-  Res.LevelAuthorInput = GInput::Create(370, 568, 3, 20);
+  Res.LevelNameInput = GInput::Create(70, 568, 2, play::kLevelTextMax);
+  Res.LevelAuthorInput = GInput::Create(370, 568, 3, play::kLevelTextMax);
   Res.NewPackNameInput = GInput::Create(310, 300, 5, 20);
   // 29.
   Game.MenuMouseX = plat::MouseX();

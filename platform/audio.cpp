@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/limiter.h"
 
 namespace plat {
 
@@ -37,6 +38,7 @@ struct Mixer {
   SDL_AudioDeviceID device = 0;
   bool triedOpen = false;
   bool outputEnabled = true;
+  PeakLimiter limiter{kEffectsCeiling, kMixRate};
 };
 
 // Never destroyed: the audio thread may still run while the process exits.
@@ -104,12 +106,13 @@ void MixEffects(float* out, int frames) {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     }
   }
-  for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  m.limiter.Process(out, frames);
 }
 
 void SetAudioOutputEnabled(bool enabled) {
   Mixer& m = M();
   m.outputEnabled = enabled;
+  m.limiter.Reset();
   if (!enabled && m.device != 0) {
     SDL_CloseAudioDevice(m.device);  // waits for a running callback
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -118,11 +121,52 @@ void SetAudioOutputEnabled(bool enabled) {
   m.triedOpen = false;
 }
 
+namespace {
+
+constexpr int64_t kMaxSoundFileBytes = int64_t{64} << 20;
+
+uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+         static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+// Walks the RIFF chunks before SDL parses them: SDL allocates whatever a
+// chunk claims, so a 60-byte file could ask for 4 GiB. False when a chunk
+// runs past the end of the file or the format or data chunk is missing;
+// dataBytes is the data chunk's length.
+bool WavChunksFit(const std::vector<uint8_t>& b, uint32_t& dataBytes) {
+  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+    return false;
+  bool fmt = false;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    const uint32_t len = U32At(b, at + 4);
+    if (len > b.size() - at - 8) return false;
+    if (std::memcmp(b.data() + at, "fmt ", 4) == 0) fmt = true;
+    if (std::memcmp(b.data() + at, "data", 4) == 0) {
+      dataBytes = len;
+      return fmt;
+    }
+    at += 8 + static_cast<size_t>(len) + (len & 1);
+  }
+  return false;
+}
+
+}  // namespace
+
 SoundPtr LoadSound(const std::string& path, int) {
+  std::vector<uint8_t> file;
+  uint32_t dataBytes = 0;
+  if (!LoadFileBytes(path, file, kMaxSoundFileBytes) || !WavChunksFit(file, dataBytes)) return nullptr;
+  if (dataBytes == 0) return std::make_shared<Sound>();  // silent, but a sound
   SDL_AudioSpec spec{};
   Uint8* buf = nullptr;
   Uint32 len = 0;
-  if (!SDL_LoadWAV(ResolvePath(path).c_str(), &spec, &buf, &len)) return nullptr;
+  SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
+  if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &buf, &len)) return nullptr;
+  if (!buf || len == 0) {
+    SDL_FreeWAV(buf);
+    return std::make_shared<Sound>();
+  }
   SDL_AudioCVT cvt{};
   if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_F32SYS, 2, kMixRate) < 0) {
     SDL_FreeWAV(buf);

@@ -29,7 +29,8 @@ float ChannelRate(const ChannelPtr& channel);
 int SoundFrames(const SoundPtr& sound);
 
 // Mixes the next frames of every playing channel into out (2 floats per
-// frame). The audio callback runs this; tests run it by hand after turning
+// frame), limited to kEffectsCeiling (platform/limiter.h) so overlapping
+// effects never clip. The audio callback runs this; tests run it by hand after turning
 // the device off, so nothing else consumes the channels meanwhile.
 void MixEffects(float* out, int frames);
 void SetAudioOutputEnabled(bool enabled);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -186,12 +187,16 @@ float Stream::ReadFloat() {
   return f;
 }
 
-std::string Stream::ReadLine() {
-  std::string line;
+int Stream::GetByte() {
   uint8_t c;
-  while (Read(&c, 1) == 1) {
+  return Read(&c, 1) == 1 ? c : -1;
+}
+
+std::string Stream::ReadLine(size_t maxChars) {
+  std::string line;
+  for (int c; (c = GetByte()) >= 0;) {
     if (c == 0 || c == '\n') break;
-    if (c != '\r') line += static_cast<char>(c);
+    if (c != '\r' && line.size() < maxChars) line += static_cast<char>(c);
   }
   return line;
 }
@@ -232,6 +237,11 @@ size_t MemoryStream::Read(void* buf, size_t n) {
   return n;
 }
 
+int MemoryStream::GetByte() {
+  if (!readable_ || pos_ >= buf_.size()) return -1;
+  return buf_[pos_++];
+}
+
 size_t MemoryStream::Write(const void* buf, size_t n) {
   if (!writable_ || n == 0) return 0;
   if (pos_ + n > buf_.size()) buf_.resize(pos_ + n);
@@ -265,6 +275,15 @@ class FileStream : public Stream {
     Switch(kRead);
     return std::fread(buf, 1, n, f_);
   }
+  // Lines are read a byte at a time: without the stream lock per byte a
+  // 100 MiB line is skipped in a fraction of a second.
+  int GetByte() override {
+    if (!f_ || !readable_) return -1;
+    Switch(kRead);
+    const int c = getc_unlocked(f_);
+    return c == EOF ? -1 : c;
+  }
+  bool Failed() override { return failed_ || (f_ && std::ferror(f_)); }
   size_t Write(const void* buf, size_t n) override {
     if (!f_ || !writable_) return 0;
     Switch(kWrite);
@@ -285,7 +304,7 @@ class FileStream : public Stream {
     if (f_) std::fflush(f_);
   }
   void Close() override {
-    if (f_) std::fclose(f_);
+    if (f_) failed_ = (std::ferror(f_) != 0) | (std::fclose(f_) != 0) | failed_;
     f_ = nullptr;
   }
 
@@ -300,6 +319,7 @@ class FileStream : public Stream {
   bool readable_, writable_;
   int64_t size_ = 0;
   Op lastOp_ = kNone;
+  bool failed_ = false;
 };
 
 struct IncbinFile {
@@ -320,6 +340,15 @@ IncbinRegistry& Incbins() {
 constexpr const char kIncbinPrefix[] = "incbin::";
 
 bool IsIncbinPath(const std::string& path) { return path.rfind(kIncbinPrefix, 0) == 0; }
+
+std::mutex g_readFaultLock;
+std::string g_readFault;
+
+bool ReadFaultInjected(const std::string& path) {
+  std::lock_guard<std::mutex> lock(g_readFaultLock);
+  return !g_readFault.empty() && path.size() >= g_readFault.size() &&
+         path.compare(path.size() - g_readFault.size(), g_readFault.size(), g_readFault) == 0;
+}
 
 StreamPtr OpenIncbin(const std::string& name) {
   IncbinRegistry& reg = Incbins();
@@ -352,32 +381,71 @@ StreamPtr OpenFile(const std::string& path, bool read, bool write) {
   // "e": the descriptor must not leak into programs we start.
   const char* mode = read && write ? "r+be" : read ? "rbe" : "wbe";
   std::string resolved = ResolvePath(path);
-  if (read && FileType(resolved) != kFileNormal) return nullptr;
+  if (read && (FileType(resolved) != kFileNormal || ReadFaultInjected(resolved))) return nullptr;
   FILE* f = std::fopen(resolved.c_str(), mode);
   if (!f) return nullptr;
   return std::make_unique<FileStream>(f, read, write);
 }
 
 StreamPtr ReadFile(const std::string& path) { return OpenFile(path, true, false); }
+
+StreamPtr ReadFile(const std::string& path, OpenStatus& status) {
+  status = OpenStatus::kMissing;
+  if (IsIncbinPath(path)) {
+    StreamPtr s = OpenIncbin(path.substr(sizeof kIncbinPrefix - 1));
+    if (s) status = OpenStatus::kOpened;
+    return s;
+  }
+  const std::string resolved = ResolvePath(path);
+  struct stat st;
+  if (::stat(resolved.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) status = OpenStatus::kUnreadable;
+    return nullptr;
+  }
+  // Not opened unless plain: a pipe in its place would block the game.
+  status = OpenStatus::kUnreadable;
+  if (!S_ISREG(st.st_mode) || ReadFaultInjected(resolved)) return nullptr;
+  FILE* f = std::fopen(resolved.c_str(), "rbe");
+  if (!f) {
+    if (errno == ENOENT) status = OpenStatus::kMissing;
+    return nullptr;
+  }
+  status = OpenStatus::kOpened;
+  return std::make_unique<FileStream>(f, true, false);
+}
+
+void SetReadFaultForTests(const std::string& pathSuffix) {
+  std::lock_guard<std::mutex> lock(g_readFaultLock);
+  g_readFault = pathSuffix;
+}
 StreamPtr WriteFile(const std::string& path) { return OpenFile(path, false, true); }
 
 // ---------------------------------------------------------------------------
 // Whole files
 
-bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
+OpenStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
   out.clear();
-  StreamPtr s = ReadFile(path);
-  if (!s) return false;
+  OpenStatus status;
+  StreamPtr s = ReadFile(path, status);
+  if (!s) return status;
   // Read until the end rather than trusting the size: the file may change.
   uint8_t chunk[65536];
   while (size_t n = s->Read(chunk, sizeof chunk)) {
     if (static_cast<int64_t>(out.size() + n) > maxBytes) {
       out.clear();
-      return false;
+      return OpenStatus::kUnreadable;
     }
     out.insert(out.end(), chunk, chunk + n);
   }
-  return true;
+  if (s->Failed()) {
+    out.clear();
+    return OpenStatus::kUnreadable;
+  }
+  return OpenStatus::kOpened;
+}
+
+bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
+  return ReadFileBytes(path, out, maxBytes) == OpenStatus::kOpened;
 }
 
 namespace {
@@ -412,12 +480,16 @@ std::string DirOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+constexpr char kTempPrefix[] = ".save";
+constexpr char kTempSuffix[] = ".tmp";
+
 // Creates a new file with a name no one else uses, in dir. The name is short
-// so that a long target name cannot push it past the name length limit.
+// so that a long target name cannot push it past the name length limit; it
+// carries the process id so a later start can tell a dead save's leftovers.
 int CreateTempIn(const std::string& dir, std::string& tempPath) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = dir + "/.save" + std::to_string(::getpid()) + "_" +
-               std::to_string(g_tempCounter.fetch_add(1)) + ".tmp";
+    tempPath = dir + "/" + kTempPrefix + std::to_string(::getpid()) + "_" +
+               std::to_string(g_tempCounter.fetch_add(1)) + kTempSuffix;
     int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -441,12 +513,53 @@ std::string SaveTarget(const std::string& path) {
 
 void SetSafeSaveFaultForTests(int step) { g_saveFault = step; }
 
+namespace {
+
+// The process id in a name CreateTempIn made, or 0 for any other name.
+pid_t TempOwner(const std::string& name) {
+  const size_t pre = sizeof kTempPrefix - 1, suf = sizeof kTempSuffix - 1;
+  if (name.size() <= pre + suf || name.compare(0, pre, kTempPrefix) != 0 ||
+      name.compare(name.size() - suf, suf, kTempSuffix) != 0)
+    return 0;
+  const std::string mid = name.substr(pre, name.size() - pre - suf);
+  const size_t bar = mid.find('_');
+  if (bar == 0 || bar == std::string::npos || bar + 1 == mid.size() || bar > 9 ||
+      mid.find_first_not_of("0123456789_") != std::string::npos ||
+      mid.find('_', bar + 1) != std::string::npos)
+    return 0;
+  return static_cast<pid_t>(std::stol(mid.substr(0, bar)));
+}
+
+}  // namespace
+
+int RemoveStaleSaveTemps(const std::string& dir) {
+  const std::string resolved = ResolvePath(dir);
+  int removed = 0;
+  for (const std::string& name : ReadDir(resolved)) {
+    const pid_t owner = TempOwner(name);
+    if (owner <= 0) continue;
+    const std::string path = resolved + "/" + name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    // A save takes moments: an old file is left over even when its process
+    // id has been taken by another program since.
+    const bool old = st.st_mtime + 3600 < ::time(nullptr);
+    const bool ownerGone = owner == ::getpid() || (::kill(owner, 0) != 0 && errno == ESRCH);
+    if ((old || ownerGone) && ::unlink(path.c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
 bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame) {
   const std::string target = SaveTarget(path);
   if (skipIfSame && FileHolds(target, bytes)) return true;
   struct stat old;
   const bool hadOld = ::stat(target.c_str(), &old) == 0;
   if (hadOld && !S_ISREG(old.st_mode)) return false;
+  if (hadOld) {
+    OpenStatus status;
+    if (!ReadFile(target, status) && status == OpenStatus::kUnreadable) return false;
+  }
 
   const int fault = g_saveFault.exchange(0);
   const std::string dir = DirOf(target);

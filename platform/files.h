@@ -37,14 +37,21 @@ class Stream {
   virtual int64_t Size() = 0;
   virtual void Flush() {}
   virtual void Close() {}
+  // True once a read or write hit an error of the medium, which a short
+  // read alone does not tell from the end of the data.
+  virtual bool Failed() { return false; }
+  // The next byte, or -1 at the end.
+  virtual int GetByte();
 
   uint8_t ReadByte();
   int16_t ReadShort();
   int32_t ReadInt();
   int64_t ReadLong();
   float ReadFloat();
-  // Bytes up to LF; CR dropped; a 0 byte or the end also ends it.
-  std::string ReadLine();
+  // Bytes up to LF; CR dropped; a 0 byte or the end also ends it. Only the
+  // first maxChars characters are kept and the rest of the line is skipped,
+  // so a damaged file cannot make one text as large as itself.
+  std::string ReadLine(size_t maxChars = std::string::npos);
   std::string ReadString(size_t n);
   void WriteByte(int v);
   void WriteShort(int v);
@@ -59,6 +66,11 @@ using StreamPtr = std::unique_ptr<Stream>;
 
 // "incbin::name" opens a registered memory file. nullptr when it can't open.
 StreamPtr ReadFile(const std::string& path);
+// A file that is not there is missing; one that is there but cannot be read
+// (permissions, an I/O error, something other than a plain file) is
+// unreadable, and what the user made may still be in it.
+enum class OpenStatus { kOpened, kMissing, kUnreadable };
+StreamPtr ReadFile(const std::string& path, OpenStatus& status);
 StreamPtr WriteFile(const std::string& path);  // created or emptied
 StreamPtr OpenFile(const std::string& path, bool read, bool write);
 
@@ -68,6 +80,7 @@ class MemoryStream : public Stream {
   explicit MemoryStream(std::vector<uint8_t> bytes, bool readable = true, bool writable = true)
       : buf_(std::move(bytes)), readable_(readable), writable_(writable) {}
   size_t Read(void* buf, size_t n) override;
+  int GetByte() override;
   size_t Write(const void* buf, size_t n) override;
   bool Eof() override { return pos_ >= buf_.size(); }
   int64_t Pos() override { return static_cast<int64_t>(pos_); }
@@ -92,13 +105,24 @@ bool IncbinExists(const std::string& name);
 constexpr int64_t kLoadFileCap = int64_t{256} << 20;
 bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out,
                    int64_t maxBytes = kLoadFileCap);
+// As LoadFileBytes; a read error or a file over maxBytes is unreadable.
+OpenStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
+                         int64_t maxBytes = kLoadFileCap);
 // Writes a temporary file beside the target and renames it over, so a kill
 // or full disk never leaves a half-written file. When skipIfSame is set and
-// the file already holds exactly these bytes, nothing is written.
+// the file already holds exactly these bytes, nothing is written. A target
+// that exists but cannot be read is never replaced (false).
 bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes,
                     bool skipIfSame = true);
+// Removes the temporary files that SaveFileSafely left in dir when its
+// process was killed mid-save; those of a process still running stay.
+// Returns how many were removed.
+int RemoveStaleSaveTemps(const std::string& dir);
 // Tests: make the next SaveFileSafely fail at a step (1 write, 2 fsync,
 // 3 rename); 0 turns it off.
 void SetSafeSaveFaultForTests(int step);
+// Tests: opening any file whose path ends in pathSuffix for reading fails
+// as an I/O error would; "" turns it off.
+void SetReadFaultForTests(const std::string& pathSuffix);
 
 }  // namespace plat

@@ -1,6 +1,7 @@
 // Test control: frame hook, injected input and the platform reset.
 #include "platform/headless.h"
 
+#include "platform/files.h"
 #include "platform/gfx_internal.h"
 #include "platform/input.h"
 
@@ -68,6 +69,8 @@ void ResetPlatform() {
   detail::ResetInput();
   detail::ResetClock();
   detail::ResetHeadless();
+  SetReadFaultForTests("");
+  SetSafeSaveFaultForTests(0);
 }
 
 }  // namespace test

@@ -7,6 +7,7 @@
 #include "frontend/gamestate.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
+#include "platform/packpath.h"
 #include "play/tavik.h"
 
 namespace play {
@@ -39,7 +40,7 @@ void ClearGrids() {
 }
 
 std::string PackLevelFile(const std::string& pack, int n) {
-  return "data/packs/" + pack + "/Levels/" + std::to_string(n) + ".doy";
+  return plat::PackPath(pack, "/Levels/" + std::to_string(n) + ".doy");
 }
 
 }  // namespace
@@ -50,7 +51,7 @@ std::string LevelPath(const std::string& pack, int n) {
 }
 
 std::string ReplayPath(const std::string& pack, int n) {
-  return "data/packs/" + pack + "/replays/" + std::to_string(n) + ".doyplay";
+  return plat::PackPath(pack, "/replays/" + std::to_string(n) + ".doyplay");
 }
 
 int LoadLevel(int n) {

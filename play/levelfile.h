@@ -17,6 +17,9 @@ constexpr int kLevelW = 50;
 constexpr int kLevelH = 36;
 constexpr int kGridBytes = kLevelW * kLevelH * 4;   // 7200
 constexpr int kLevelFixedBytes = 4 * kGridBytes + 12;  // 28812: grids and flags
+// Characters of a level's name or author: what the editor's fields take, and
+// what is read of each line.
+constexpr int kLevelTextMax = 20;
 
 struct LevelData {
   int TileGrid[kLevelW][kLevelH];

@@ -23,8 +23,8 @@ void DecodeLevel(plat::Stream& in, LevelData& level) {
   level.AllowMovement = in.ReadInt();
   level.AllowShooting = in.ReadInt();
   level.AllowRope = in.ReadInt();
-  level.LevelName = in.ReadLine();
-  level.LevelAuthor = in.ReadLine();
+  level.LevelName = in.ReadLine(kLevelTextMax);
+  level.LevelAuthor = in.ReadLine(kLevelTextMax);
 }
 
 void DecodeLevel(const std::vector<uint8_t>& bytes, LevelData& level) {

@@ -4,6 +4,7 @@
 
 #include "frontend/gamestate.h"
 #include "platform/files.h"
+#include "platform/packpath.h"
 #include "play/input.h"
 #include "play/level.h"
 #include "play/tavik.h"
@@ -164,7 +165,8 @@ int ClearPlayback() {
 bool PlaybackPending() { return !Replay.ReplayPlaybackList.empty(); }
 
 int DeletePackReplays() {
-  const std::string dir = "data/packs/" + fe::Game.CurrentPack + "/replays/";
+  const std::string dir = plat::PackPath(fe::Game.CurrentPack, "/replays/");
+  if (dir.empty()) return 0;
   for (const std::string& name : plat::ReadDir(dir)) {
     if (name.size() < 4 || name.compare(name.size() - 4, 4, "play") != 0) continue;
     const std::string path = dir + name;

@@ -9,21 +9,24 @@ BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD"
 
-# The replay loader's fuzz target, for a bounded time under ASan/UBSan.
+# The loaders' fuzz targets, each for a bounded time under ASan/UBSan.
+fuzz() {  # target, seed folder, seconds, what it checks
+  mkdir -p "$FUZZ/$1-corpus"
+  if ! "$FUZZ/$1" -max_total_time="$3" "$FUZZ/$1-corpus" "$2" >"$FUZZ/$1.log" 2>&1; then
+    tail -60 "$FUZZ/$1.log"
+    echo "$4 fuzzing found a fault"
+    exit 1
+  fi
+  echo "$4 fuzzing: $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$FUZZ/$1.log"), no findings"
+}
 if command -v clang++ >/dev/null 2>&1; then
   FUZZ="$BUILD-fuzz"
   cmake -S tests/fuzz -B "$FUZZ" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$FUZZ"
-  mkdir -p "$FUZZ/corpus"
-  if ! "$FUZZ/replay_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" "$FUZZ/corpus" tests/fuzz/corpus \
-      >"$FUZZ/fuzz.log" 2>&1; then
-    tail -60 "$FUZZ/fuzz.log"
-    echo "replay loader fuzzing found a fault"
-    exit 1
-  fi
-  echo "replay loader fuzzing: $(grep -o 'Done [0-9]* runs in [0-9]* second(s)' "$FUZZ/fuzz.log"), no findings"
+  fuzz replay_fuzz tests/fuzz/corpus "${FUZZ_SECONDS:-30}" "replay loader"
+  fuzz level_fuzz tests/fuzz/level_corpus "${FUZZ_SECONDS:-10}" "level decoder"
 else
-  echo "clang++ is not installed: skipping the replay loader fuzz run"
+  echo "clang++ is not installed: skipping the loaders' fuzz runs"
 fi
 
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

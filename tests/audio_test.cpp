@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/limiter.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ std::string WriteSineWav(double hz, double seconds, int rate) {
   std::fwrite("RIFF", 1, 4, f), u32(36 + 2 * n), std::fwrite("WAVEfmt ", 1, 8, f);
   u32(16), u16(1), u16(1), u32(rate), u32(2 * rate), u16(2), u16(16);
   std::fwrite("data", 1, 4, f), u32(2 * n);
-  for (int i = 0; i < n; ++i) u16(static_cast<int>(std::lround(16000 * std::sin(2 * M_PI * hz * i / rate))));
+  for (int i = 0; i < n; ++i) u16(static_cast<int>(std::lround(12000 * std::sin(2 * M_PI * hz * i / rate))));
   std::fclose(f);
   return path;
 }
@@ -59,14 +60,14 @@ TEST_F(AudioTest, ChannelsResampleAtTheirRateAndScaleByVolume) {
   plat::PlaySound(s, ch);
   Measure normal = Mix(4410);  // 0.1 s: 44.1 periods, ~88 crossings
   EXPECT_NEAR(normal.crossings, 88, 2);
-  EXPECT_NEAR(normal.peak, 16000.0 / 32768, 0.02);
+  EXPECT_NEAR(normal.peak, 12000.0 / 32768, 0.02);
 
   plat::SetChannelRate(ch, 0.5f);
   plat::SetChannelVolume(ch, 0.5f);
   plat::PlaySound(s, ch);  // restarts from the beginning
   Measure slow = Mix(4410);
   EXPECT_NEAR(slow.crossings, 44, 2);
-  EXPECT_NEAR(slow.peak, 0.5 * 16000.0 / 32768, 0.02);
+  EXPECT_NEAR(slow.peak, 0.5 * 12000.0 / 32768, 0.02);
 
   // At half rate the one-second sound lasts two seconds, then stops.
   Mix(plat::kMixRate * 2 - 4410 - 100);
@@ -95,6 +96,58 @@ TEST_F(AudioTest, VolumeAndRateAreClampedAndBadInputIsQuiet) {
   std::remove(path);
   plat::PlaySound(nullptr, ch);  // an empty slot plays nothing
   EXPECT_FALSE(plat::ChannelPlaying(ch));
+}
+
+// A damaged file's chunk sizes are checked against its length before anything
+// is allocated for them.
+TEST_F(AudioTest, WavChunksLongerThanTheFileAreRefusedAndAnEmptyOneIsSilent) {
+  auto wav = [](uint32_t claimed, size_t present) {
+    std::string b = "RIFF____WAVEfmt ";
+    auto u16 = [&](int v) { b += static_cast<char>(v & 0xFF), b += static_cast<char>(v >> 8); };
+    auto u32 = [&](uint32_t v) { u16(static_cast<int>(v & 0xFFFF)), u16(static_cast<int>(v >> 16)); };
+    u32(16), u16(1), u16(1), u32(22050), u32(44100), u16(2), u16(16);
+    b += "data", u32(claimed), b += std::string(present, '\x10');
+    char path[] = "/tmp/velkor_wav_XXXXXX";
+    FILE* f = ::fdopen(::mkstemp(path), "wb");
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return std::string(path);
+  };
+  const struct {
+    uint32_t claimed;
+    size_t present;
+    bool loads;
+    int frames;
+  } cases[] = {{0xFFFFFF00u, 16, false, 0}, {17, 16, false, 0}, {0, 0, true, 0}, {16, 16, true, 16}};
+  for (const auto& c : cases) {
+    const std::string path = wav(c.claimed, c.present);
+    plat::SoundPtr s = plat::LoadSound(path);
+    std::remove(path.c_str());
+    EXPECT_EQ(s != nullptr, c.loads) << c.claimed;
+    EXPECT_NEAR(plat::SoundFrames(s), c.frames, 1) << c.claimed;
+    plat::ChannelPtr ch = plat::AllocChannel();
+    plat::PlaySound(s, ch);
+    EXPECT_EQ(Mix(64).peak > 0, c.frames > 0) << c.claimed;
+  }
+}
+
+// Many loud effects at once are turned down, never cut flat; one quiet
+// effect passes as it is.
+TEST_F(AudioTest, OverlappingEffectsStayUnderTheCeiling) {
+  const std::string wav = WriteSineWav(441, 0.5, 44100);
+  plat::SoundPtr s = plat::LoadSound(wav);
+  std::remove(wav.c_str());
+  std::vector<plat::ChannelPtr> channels;
+  for (int i = 0; i < 8; ++i) {
+    channels.push_back(plat::AllocChannel());
+    plat::SetChannelRate(channels.back(), 1.0f + 0.01f * static_cast<float>(i));
+    plat::PlaySound(s, channels.back());
+  }
+  EXPECT_LE(Mix(8820).peak, plat::kEffectsCeiling + 1e-6);
+  Mix(plat::kMixRate);  // all done, and the limiter has recovered
+  plat::SetChannelVolume(channels[0], 0.25f);
+  plat::PlaySound(s, channels[0]);
+  EXPECT_NEAR(Mix(4410).peak, 0.25 * 12000.0 / 32768, 0.01);
 }
 
 TEST(AudioDevice, NoAudioDriverMeansSilenceNotFailure) {

@@ -10,6 +10,7 @@
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "play/harness.h"
+#include "play/level.h"
 #include "play/levelfile.h"
 #include "play/tavik.h"
 #include "support/play_support.h"
@@ -107,6 +108,32 @@ TEST(BuiltinLevelShots, OneLevelOfEachRowDrawnMidRun) {
     EXPECT_TRUE(shot) << n;
     EXPECT_TRUE(r.finished) << n << ": " << play::DescribeRun(r);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Where the screens drawn over the title level put their text and buttons:
+// the title picture, the main menu's buttons, the credits' lines, the
+// options' buttons, pack list and upload button, the key screen's title,
+// labels and key names, and the back buttons. No block of level 0 may lie
+// under them, or the text runs over it.
+TEST(TitleLevel, LeavesTheScreensTextAndButtonAreasClear) {
+  play::LevelData title;
+  ASSERT_TRUE(FindBuiltin(0, title));
+  const struct {
+    const char* what;
+    int x, y, w, h;
+  } areas[] = {{"title", 20, 20, 340, 80},           {"main menu buttons", 300, 200, 200, 232},
+               {"credits lines", 200, 100, 430, 360}, {"options buttons", 96, 96, 330, 384},
+               {"pack list", 450, 100, 300, 384},     {"upload button", 448, 488, 160, 36},
+               {"key screen title", 250, 40, 300, 48}, {"key names", 100, 200, 560, 270},
+               {"back button", 688, 520, 84, 40}};
+  for (const auto& a : areas)
+    for (int x = a.x / play::TileSize; x <= (a.x + a.w - 1) / play::TileSize; ++x)
+      for (int y = a.y / play::TileSize; y <= (a.y + a.h - 1) / play::TileSize; ++y)
+        EXPECT_LT(title.TileGrid[x][y], 0) << a.what << " over the cell " << x << "," << y;
 }
 
 }  // namespace

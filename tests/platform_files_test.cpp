@@ -2,12 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include <sys/wait.h>
+
 #include "platform/bank.h"
 #include "platform/files.h"
+#include "platform/packpath.h"
 
 namespace fs = std::filesystem;
 using plat::ResolvePath;
@@ -140,6 +144,79 @@ TEST(StreamTest, LineRules) {
   EXPECT_EQ(s.ReadLine(), "last");
   EXPECT_TRUE(s.Eof());
   EXPECT_EQ(s.ReadLine(), "");
+}
+
+TEST_F(FilesTest, CappedLinesKeepTheirStartAndSkipTheRest) {
+  Put("lines.txt", "abcdefghij\r\nxy\r\n" + std::string(3 << 20, 'z'));
+  for (bool memory : {false, true}) {
+    std::vector<uint8_t> all;
+    ASSERT_TRUE(plat::LoadFileBytes(P("lines.txt"), all));
+    plat::StreamPtr s = memory ? std::make_unique<plat::MemoryStream>(all) : plat::ReadFile(P("lines.txt"));
+    EXPECT_EQ(s->ReadLine(4), "abcd");
+    EXPECT_EQ(s->ReadLine(4), "xy");
+    EXPECT_EQ(s->ReadLine(4), "zzzz");
+    EXPECT_TRUE(s->Eof());
+    EXPECT_FALSE(s->Failed());
+  }
+}
+
+TEST_F(FilesTest, MissingIsToldFromUnreadable) {
+  Put("here.dat", "abc");
+  fs::create_directories(P("adir"));
+  plat::OpenStatus st;
+  EXPECT_TRUE(plat::ReadFile(P("here.dat"), st));
+  EXPECT_EQ(st, plat::OpenStatus::kOpened);
+  for (const char* missing : {"none.dat", "none/x.dat", "here.dat/x"}) {
+    EXPECT_FALSE(plat::ReadFile(P(missing), st));
+    EXPECT_EQ(st, plat::OpenStatus::kMissing) << missing;
+  }
+  EXPECT_FALSE(plat::ReadFile(P("adir"), st));
+  EXPECT_EQ(st, plat::OpenStatus::kUnreadable);
+  std::vector<uint8_t> b;
+  EXPECT_EQ(plat::ReadFileBytes(P("here.dat"), b, 2), plat::OpenStatus::kUnreadable);  // too big
+
+  // An injected I/O error: unreadable, and never replaced by a save.
+  plat::SetReadFaultForTests("here.dat");
+  EXPECT_FALSE(plat::ReadFile(P("here.dat"), st));
+  EXPECT_EQ(st, plat::OpenStatus::kUnreadable);
+  EXPECT_EQ(plat::ReadFileBytes(P("here.dat"), b), plat::OpenStatus::kUnreadable);
+  EXPECT_FALSE(plat::SaveFileSafely(P("here.dat"), Bytes("new")));
+  plat::SetReadFaultForTests("");
+  EXPECT_EQ(Get("here.dat"), "abc");
+}
+
+// Leftovers of saves cut short by a kill go at the next start; those of a
+// process still saving stay.
+TEST_F(FilesTest, StaleSaveTemporariesAreRemoved) {
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string live = std::to_string(getppid());
+  const std::string gone = std::to_string(dead), self = std::to_string(getpid());
+  for (const std::string& name : std::vector<std::string>{".save" + gone + "_3.tmp", ".save" + self + "_0.tmp",
+                                  ".save" + live + "_1.tmp", ".save" + live + "_2.tmp",
+                                  ".savex_1.tmp", ".save1_1.tmp.keep", "scores.dat"})
+    Put("d/" + name, "x");
+  const std::string oldFile = P("d/.save" + live + "_2.tmp");
+  const fs::file_time_type twoHoursAgo = fs::last_write_time(oldFile) - std::chrono::hours(2);
+  fs::last_write_time(oldFile, twoHoursAgo);
+  EXPECT_EQ(plat::RemoveStaleSaveTemps(P("D")), 3);
+  std::vector<std::string> kept = {".save" + live + "_1.tmp", ".save1_1.tmp.keep", ".savex_1.tmp",
+                                   "scores.dat"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(plat::ReadDir(P("d")), kept);
+}
+
+TEST(PackPathTest, NamesThatWouldLeaveThePacksFolderAreRefused) {
+  for (const char* good : {"base", "My Pack", "a.b", "..x", "x..", "ÆØÅ"}) {
+    EXPECT_TRUE(plat::IsSafePackName(good)) << good;
+    EXPECT_EQ(plat::PackPath(good, "/scores.dat"), std::string("data/packs/") + good + "/scores.dat");
+  }
+  for (const char* bad : {"", ".", "..", "../x", "a/b", "..\\x", "a\\b", "/abs", "tab\there", "x\x7f"}) {
+    EXPECT_FALSE(plat::IsSafePackName(bad)) << bad;
+    EXPECT_EQ(plat::PackPath(bad, "/Levels/1.doy"), "") << bad;
+  }
 }
 
 TEST_F(FilesTest, WritesAreByteExact) {

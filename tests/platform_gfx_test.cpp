@@ -9,6 +9,7 @@
 
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "support/sandbox.h"
 
 namespace {
 
@@ -48,10 +49,6 @@ ImagePtr Solid(int w, int h, uint32_t colour) {
   return ImageFromPixels(w, h, std::vector<uint32_t>(static_cast<size_t>(w) * h, colour), 0);
 }
 
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("velkor_gfx_" + name)).string();
-}
-
 class GfxTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
@@ -65,7 +62,17 @@ class GfxTest : public ::testing::TestWithParam<int> {
     ASSERT_EQ(RendererName(), want);
     Cls();
   }
+  // ctest runs each renderer's instance in its own process at the same time:
+  // files must not be shared between them.
+  void TearDown() override {
+    if (!dir_.empty()) vtest::RemoveTree(dir_);
+  }
+  std::string TempPath(const std::string& name) {
+    if (dir_.empty()) dir_ = vtest::MakeTempDir("gfx");
+    return dir_ + "/" + name;
+  }
   std::string Name() const { return RendererName(); }
+  std::string dir_;
 };
 
 TEST_P(GfxTest, ColourIsClampedPerChannel) {
@@ -202,8 +209,6 @@ TEST_P(GfxTest, StripsAreCutIntoFramesAndBadFramesDrawNothing) {
   std::fputs("not a png at all", f);
   std::fclose(f);
   EXPECT_FALSE(LoadImage(TempPath("bad.png")));
-  std::filesystem::remove(path);
-  std::filesystem::remove(TempPath("bad.png"));
 }
 
 TEST_P(GfxTest, GrabAndThumbnailRoundTrip) {
@@ -313,7 +318,7 @@ TEST_P(GfxTest, SavesAScreenshotOfATestScene) {
   SetAlpha(1);
   SetColor(255, 255, 255);
   DrawRect(600, 300, 150, 150);
-  std::string path = "/tmp/velkor_gfx_scene_" + Name() + ".png";
+  std::string path = TempPath("scene.png");
   ASSERT_TRUE(SaveScreenshot(path));
   ImagePtr back = LoadImage(path);
   ASSERT_TRUE(back);

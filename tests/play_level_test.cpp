@@ -224,6 +224,50 @@ TEST_F(PlayLevelTest, SavingAChangedLevelResetsReplayAndRecordsOnlyAfterTheWrite
   EXPECT_TRUE(fs::exists("data/packs/base/Levels/5.doy"));
 }
 
+TEST_F(PlayLevelTest, NameAndAuthorAreCutToTheirFieldsEvenWithoutALineEnd) {
+  FillPattern();
+  std::vector<uint8_t> bytes = play::EncodeLevel(play::Level);
+  bytes.resize(play::kLevelFixedBytes);
+  const std::string text = std::string(30, 'n') + "\r\n" + std::string(8 << 20, 'a');
+  bytes.insert(bytes.end(), text.begin(), text.end());
+  WriteAll("data/packs/mine/Levels/2.doy", bytes);
+  play::LoadLevel(2);
+  EXPECT_EQ(play::Level.LevelName, std::string(20, 'n'));
+  EXPECT_EQ(play::Level.LevelAuthor, std::string(20, 'a'));
+}
+
+// A pack name never leads out of the packs folder: such a pack has no level
+// to load and nothing of it is written anywhere.
+TEST_F(PlayLevelTest, PackNamesThatLeaveThePacksFolderReadAndWriteNothing) {
+  fs::create_directories("escaped/Levels");
+  fs::create_directories("escaped/replays");
+  WriteAll("escaped/Levels/3.doy", std::vector<uint8_t>(play::kLevelFixedBytes + 4, 1));
+  for (const char* pack : {"../../escaped", "..\\..\\escaped", "mine/../../../escaped", "..", ""}) {
+    SCOPED_TRACE(pack);
+    fe::Game.CurrentPack = pack;
+    FillPattern();
+    play::LoadLevel(3);
+    EXPECT_EQ(play::Level.TileGrid[0][0], -1);  // nothing read: an empty level
+    play::Level.LevelDirty = 1;
+    EXPECT_EQ(play::SaveLevel(5), -1);
+    EXPECT_EQ(play::ReplayPath(pack, 5), "");
+  }
+  EXPECT_FALSE(fs::exists("escaped/Levels/5.doy"));
+  EXPECT_TRUE(fs::exists("escaped/Levels/3.doy"));
+}
+
+TEST_F(PlayLevelTest, AnUnreadableLevelFileIsNotSavedOver) {
+  FillPattern();
+  ASSERT_EQ(play::SaveLevel(3), 0);
+  const std::vector<uint8_t> before = ReadAll("data/packs/mine/Levels/3.doy");
+  plat::SetReadFaultForTests("Levels/3.doy");
+  play::LoadLevel(3);
+  play::Level.LevelDirty = 1;
+  EXPECT_EQ(play::SaveLevel(3), -1);
+  plat::SetReadFaultForTests("");
+  EXPECT_EQ(ReadAll("data/packs/mine/Levels/3.doy"), before);
+}
+
 TEST_F(PlayLevelTest, SetupPlacesTheLastStartAndExitAndCoinsInScanOrder) {
   play::Level.Clear();
   play::Level.ObjectGrid[3][10] = 1;

@@ -131,19 +131,35 @@ TEST_F(FilesTest, OutOfRangeSettingsAreMadeSafeInMemory) {
   EXPECT_EQ(fe::Settings.KeyBindUp, 87);       // 256: default
   EXPECT_EQ(fe::Settings.KeyBindDown, 83);     // -1: default
   EXPECT_EQ(fe::Settings.KeyBindLeft, 255);    // edge of the tables: kept
-  EXPECT_EQ(fe::Settings.KeyBindRight, 0);
+  EXPECT_EQ(fe::Settings.KeyBindRight, 68);    // 0: no key, default
   EXPECT_EQ(fe::Settings.KeyBindSlowMo, 32);
 }
 
-TEST_F(FilesTest, ShortSettingsFileReadsZerosForMissingValues) {
-  Bytes b = Ints({700, 300, 87});
-  b.push_back(0x53);  // one byte of the down key
-  WriteAll(P("Data/config.dat"), b);
-  fe::LoadConfig();
-  EXPECT_FLOAT_EQ(fe::Settings.MusicVolume, 0.7f);
-  EXPECT_EQ(fe::Settings.KeyBindDown, 83);
-  EXPECT_EQ(fe::Settings.KeyBindLeft, 0);
-  EXPECT_EQ(fe::Settings.FullScreen, 0);
+TEST_F(FilesTest, ShortSettingsFileReadsZerosButEveryKeyStaysBound) {
+  Bytes partKey = Ints({700, 300, 87});
+  partKey.push_back(0x53);  // one byte of the down key
+  const struct {
+    Bytes file;
+    float music;
+    int down;
+  } cases[] = {
+      {{}, 0.0f, 83},
+      {Ints({1000, 1000, 87, 83}), 1.0f, 83},
+      {partKey, 0.7f, 83},
+  };
+  for (const auto& c : cases) {
+    WriteAll(P("Data/config.dat"), c.file);
+    fe::ResetSettings();
+    fe::LoadConfig();
+    SCOPED_TRACE(c.file.size());
+    EXPECT_FLOAT_EQ(fe::Settings.MusicVolume, c.music);
+    EXPECT_EQ(fe::Settings.KeyBindUp, 87);
+    EXPECT_EQ(fe::Settings.KeyBindDown, c.down);
+    EXPECT_EQ(fe::Settings.KeyBindLeft, 65);
+    EXPECT_EQ(fe::Settings.KeyBindRight, 68);
+    EXPECT_EQ(fe::Settings.KeyBindSlowMo, 32);
+    EXPECT_EQ(fe::Settings.FullScreen, 0);
+  }
 }
 
 TEST_F(FilesTest, AFailedSaveLeavesTheOldFileWhole) {
@@ -274,6 +290,61 @@ TEST_F(FilesTest, MissingRecordsAtStartUpDoNotWipeSavedProgress) {
   EXPECT_EQ(fe::Records.LevelStatus[12], 1);
   EXPECT_EQ(fe::Records.RowBonus[0], 1);
   EXPECT_EQ(ReadAll(P("data/packs/base/scores.dat")), EmptyRecordsFile());
+}
+
+// What the player made stays on disk when the game cannot read it; the run
+// goes on with defaults and says so once.
+TEST_F(FilesTest, AnUnreadableFileIsNeverWrittenOverAndTheRunUsesDefaults) {
+  Bytes records = EmptyRecordsFile();
+  std::memcpy(&records[20], Ints({61234}).data(), 4);  // level 1, place 0
+  Bytes status;
+  for (int k = 0; k < 56; ++k) PutInt(status, k < 7 ? 2 : 0);
+  const struct {
+    std::string file;
+    Bytes bytes;
+    void (*load)();
+    bool (*onDefaults)();
+  } cases[] = {
+      {"Data/config.dat", Ints({300, 400, 38, 40, 37, 39, 16, 0, 1}), fe::InitConfig,
+       [] { return fe::Settings.KeyBindUp == 87 && fe::Settings.MusicVolume == 1.0f; }},
+      {"data/packs/base/scores.dat", records, fe::LoadRecords,
+       [] { return fe::Records.RecordTimes[1][0] == fe::EmptyRecordTime; }},
+      {"data/packs/base/status.dat", status, fe::LoadStatus,
+       [] { return fe::Records.LevelStatus[0] == 0; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    vtest::ResetAllState();
+    WriteAll(P(c.file), c.bytes);
+    plat::SetReadFaultForTests(c.file);
+    testing::internal::CaptureStderr();
+    c.load();
+    for (int pass = 0; pass < 2; ++pass) {  // what the dispatcher does each pass
+      fe::SaveRecordsAndStatus();
+      fe::SaveConfig();
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    plat::SetReadFaultForTests("");
+    EXPECT_EQ(ReadAll(P(c.file)), c.bytes);
+    EXPECT_TRUE(c.onDefaults());
+    const size_t at = said.find(c.file);
+    EXPECT_NE(at, std::string::npos) << said;
+    EXPECT_EQ(said.find(c.file, at + 1), std::string::npos) << said;
+  }
+}
+
+TEST_F(FilesTest, NameLinesAreCutToTheirFieldAndTheRestOfTheLineSkipped) {
+  Bytes b = Ints({});
+  for (int i = 0; i < 255; ++i) PutInt(b, 1000 + i);
+  for (int i = 0; i < 255; ++i) {
+    const std::string line = (i == 5 ? std::string(20 << 20, 'x') : "n" + std::to_string(i)) + "\r\n";
+    b.insert(b.end(), line.begin(), line.end());
+  }
+  WriteAll(P("data/packs/base/scores.dat"), b);
+  fe::LoadRecords();
+  EXPECT_EQ(fe::Records.RecordNames[1][0], "xxxxxxxx");
+  EXPECT_EQ(fe::Records.RecordNames[1][1], "n6");
+  EXPECT_EQ(fe::Records.RecordNames[50][4], "n254");
 }
 
 TEST_F(FilesTest, MissingStatusFileLeavesTheStatusInMemory) {

@@ -19,6 +19,7 @@
 #include "play/input.h"
 #include "play/level.h"
 #include "play/tavik.h"
+#include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "support/sandbox.h"
@@ -158,6 +159,36 @@ TEST_F(ScreensTest, CreditsLeaveByEscapeOrTheBackButton) {
   fe::RunCredits();
   EXPECT_EQ(s.flips, 12);
   EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+}
+
+// The darkest point of the colour cycle, where text and buttons are hardest
+// to read: every screen that draws over the title level, shot there.
+TEST_F(ScreensTest, ScreensAtTheDarkestPointOfTheColourCycle) {
+  constexpr int kDarkest = 123;  // dark blue, the cycle's least light
+  auto holdDarkest = [](int64_t) {
+    play::Input.AnimCounter = kDarkest;
+    play::Input.AnimCounterTime = plat::Millisecs();
+  };
+  const struct {
+    int state;
+    void (*run)();
+    const char* shot;
+  } screens[] = {{fe::kStateMainMenu, fe::RunMainMenu, "dark_main_menu"},
+                 {fe::kStateCredits, fe::RunCredits, "dark_credits"},
+                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "dark_level_select"}};
+  for (const auto& screen : screens) {
+    fe::SetGameState(screen.state, fe::KeepValue, fe::KeepValue);
+    Script s;
+    s.every = holdDarkest;
+    s.at[60] = [&screen] {
+      EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(screen.shot)));
+      fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+    };
+    pt::MouseMove(790, 590);
+    s.Install();
+    screen.run();
+    EXPECT_EQ(s.flips, 61) << screen.shot;
+  }
 }
 
 // ------------------------------------------------------------ level select

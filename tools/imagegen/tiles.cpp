@@ -127,7 +127,7 @@ Canvas LevelBack() {
       // A soft diamond lattice every 64 px, faint cell dots every 16.
       const float d = std::fabs(float((x + 32) % 64) - 32) + std::fabs(float((y + 32) % 64) - 32);
       const float glow = std::max(0.f, 1.f - d / 40.f);
-      int r = 30 + int(10 * glow), g = 33 + int(12 * glow), b = 66 + int(22 * glow);
+      int r = 58 + int(10 * glow), g = 64 + int(12 * glow), b = 100 + int(22 * glow);
       if (x % 16 == 0 && y % 16 == 0) r += 18, g += 20, b += 28;
       c.Set(x, y, RGB(r, g, b));
     }

@@ -10,7 +10,10 @@ namespace imagegen {
 namespace {
 
 // Font strip: 49 cells in one row. Big: glyph pixels 3x3, bold, a 2-pixel
-// outline; small: 1x1 with a 1-pixel outline.
+// outline and a shadow; small: 1x1, bold, a shadow only. The menus tint
+// text with their colour cycle, down to dark blue: an outline around strokes
+// one pixel thin would merge with such a dark fill, where a shadow below and
+// right leaves each stroke standing on the backdrop.
 Canvas FontStrip(int cell, int scale, int bold, int outline, int ox, int oy) {
   Canvas strip(kGlyphFrames * cell, cell);
   const std::string order = "abcdefghijklmnopqrstuvwxyz0123456789?.,'\"!()-:;";
@@ -21,18 +24,19 @@ Canvas FontStrip(int cell, int scale, int bold, int outline, int ox, int oy) {
   for (size_t i = 0; i < order.size(); ++i) {
     Canvas g(cell, cell);
     DrawText(g, ox, oy, std::string(1, order[i]), s);
-    g.Outline(kInk, true, outline);
-    if (scale > 1) g.Shadow(1, 1, Grey(0, 120));
+    if (outline > 0) g.Outline(kInk, true, outline);
+    g.Shadow(1, 1, Grey(0, outline > 0 ? 120 : 210));
     strip.Blit(g, int(i) * cell, 0);
   }
   return strip;
 }
 
-// A button: a dark translucent plate with a light rim and the label.
+// A button: a dark, nearly opaque plate with a light rim and the label, so
+// the label reads on the plate whatever lies behind it.
 Canvas Button(int w, int h, const std::string& label, int scale, bool left) {
   Canvas c(w, h);
   for (int y = 1; y < h - 1; ++y)
-    for (int x = 1; x < w - 1; ++x) c.Set(x, y, RGB(10, 10, 24, 120));
+    for (int x = 1; x < w - 1; ++x) c.Set(x, y, RGB(10, 10, 24, 210));
   c.Rect(2, 0, w - 4, 1, Grey(255, 230));
   c.Rect(2, h - 1, w - 4, 1, Grey(170, 230));
   c.Rect(0, 2, 1, h - 4, Grey(230, 230));
@@ -390,7 +394,7 @@ Canvas VolumeMarker() {
 
 void AddUiMakers(MakerTable& t) {
   t["GFX/fonts/velkor.png"] = [] { return FontStrip(32, 3, 1, 2, 2, 4); };
-  t["GFX/fonts/velkor_small.png"] = [] { return FontStrip(16, 1, 1, 1, 1, 4); };
+  t["GFX/fonts/velkor_small.png"] = [] { return FontStrip(16, 1, 1, 0, 1, 4); };
   struct B {
     const char* file;
     int w, h;

@@ -12,12 +12,16 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDrumRate = 22050;
 
+// One level for every instrument: the modules' loudest passages then stay
+// under the music's share of full scale at the game's default volumes.
+constexpr double kModuleLevel = 0.8;
+
 std::vector<int16_t> ToPcm(const std::vector<double>& v, double peak) {
   double m = 1e-9;
   for (double x : v) m = std::max(m, std::fabs(x));
   std::vector<int16_t> out(v.size());
   for (size_t i = 0; i < v.size(); ++i)
-    out[i] = static_cast<int16_t>(std::lround(v[i] / m * peak * 32767.0));
+    out[i] = static_cast<int16_t>(std::lround(v[i] / m * peak * kModuleLevel * 32767.0));
   return out;
 }
 

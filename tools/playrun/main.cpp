@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/packpath.h"
 #include "play/harness.h"
 
 namespace {
@@ -44,6 +45,11 @@ int main(int argc, char** argv) {
     }
   }
   if (files.size() != 2) return Usage();
+  if (!plat::IsSafePackName(options.pack)) {
+    std::fprintf(stderr, "velkor_playrun: refused pack name \"%s\": it must name one folder in %s\n",
+                 options.pack.c_str(), plat::kPacksDir);
+    return 2;
+  }
 
   std::vector<uint8_t> bytes;
   if (!plat::LoadFileBytes(files[0], bytes, 1 << 20)) {

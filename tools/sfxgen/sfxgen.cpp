@@ -263,14 +263,32 @@ Buffer EnemyAppear() {
 void Put16(FILE* f, int v) { std::fputc(v & 0xFF, f), std::fputc((v >> 8) & 0xFF, f); }
 void Put32(FILE* f, uint32_t v) { Put16(f, static_cast<int>(v & 0xFFFF)), Put16(f, static_cast<int>(v >> 16)); }
 
-// Peak-normalises to -3 dBFS with a short fade at the end, so no effect
-// clicks when it stops.
+// Effects are levelled by how loud they sound, not by their peaks: the
+// loudest 50 ms of each sits at one level, a little above the music, with
+// every peak kept low enough that a few effects at once still fit under the
+// mixer's ceiling.
+constexpr double kLoudestRms = 0.13;
+constexpr double kPeakCap = 0.3;
+
+double LoudestWindowRms(const Buffer& b) {
+  const size_t window = std::min<size_t>(b.size(), kRate / 20);
+  double best = 1e-9;
+  for (size_t at = 0; at + window <= b.size(); at += window / 2 + 1) {
+    double sum = 0;
+    for (size_t i = at; i < at + window; ++i) sum += b[i] * b[i];
+    best = std::max(best, std::sqrt(sum / static_cast<double>(window)));
+  }
+  return best;
+}
+
+// Levels the effect, with a short fade at the end so it does not click
+// when it stops.
 bool WriteWav(const std::string& path, Buffer b) {
   const size_t fade = std::min<size_t>(b.size(), kRate / 200);
   for (size_t i = 0; i < fade; ++i) b[b.size() - 1 - i] *= static_cast<double>(i) / fade;
   double peak = 1e-9;
   for (double v : b) peak = std::max(peak, std::fabs(v));
-  const double gain = 0.708 / peak;
+  const double gain = std::min(kLoudestRms / LoudestWindowRms(b), kPeakCap / peak);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   const uint32_t dataBytes = static_cast<uint32_t>(b.size() * 2);

@@ -16,6 +16,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/limiter.h"
 #include "soundlib/entries.h"
 
 using namespace soundlib;
@@ -62,6 +63,7 @@ struct Library {
   DWORD nextHandle = 1;
   int error = kOk;
   std::vector<float> scratch;
+  plat::PeakLimiter limiter{plat::kMusicCeiling, kOutputRate};
 };
 
 // Never destroyed: the device's thread may still be mixing while the
@@ -103,7 +105,7 @@ void Callback(void*, Uint8* stream, int len) {
     if (!m.playing || m.ended) continue;
     RenderInto(m, out, frames, true);
   }
-  for (size_t i = 0; i < frames * 2; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  L().limiter.Process(out, static_cast<int>(frames));
 }
 
 void ApplyFrequency(Music& m) {
