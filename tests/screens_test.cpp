@@ -12,7 +12,9 @@
 #include "frontend/buttons.h"
 #include "frontend/config.h"
 #include "frontend/gamestate.h"
+#include "frontend/keysetup.h"
 #include "frontend/levelselect.h"
+#include "frontend/options.h"
 #include "frontend/resources.h"
 #include "frontend/screens.h"
 #include "frontend/startup.h"
@@ -175,7 +177,10 @@ TEST_F(ScreensTest, ScreensAtTheDarkestPointOfTheColourCycle) {
     const char* shot;
   } screens[] = {{fe::kStateMainMenu, fe::RunMainMenu, "dark_main_menu"},
                  {fe::kStateCredits, fe::RunCredits, "dark_credits"},
-                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "dark_level_select"}};
+                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "dark_level_select"},
+                 {fe::kStatePackLevelSelect, [] { fe::RunPackLevelSelect(1); }, "dark_pack_level_select"},
+                 {fe::kStateOptions, fe::RunOptions, "dark_options"},
+                 {fe::kStateKeySetup, fe::RunKeySetup, "dark_key_setup"}};
   for (const auto& screen : screens) {
     fe::SetGameState(screen.state, fe::KeepValue, fe::KeepValue);
     Script s;
