@@ -51,7 +51,8 @@ int* PickerBinding(int index) {
 void DrawKeyScreen() {
   DrawMenuBackdrop();
   play::TickAnimCounter();
-  // In the colour the status bar icons left.
+  // In the status bar icons' colour.
+  SetCycleColour(play::Run.HudColour);
   plat::DrawImage(Res.ImgKeyScreenTitle, 250, 40);
   plat::DrawImage(Res.ImgKeyShootLabel, 100, 400);
   plat::DrawImage(Res.ImgKeyRopeLabel, 100, 440);

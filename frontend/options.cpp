@@ -6,6 +6,7 @@
 #include "frontend/menuframe.h"
 #include "frontend/resources.h"
 #include "play/input.h"
+#include "play/tavik.h"
 #include "platform/gfx.h"
 
 namespace fe {
@@ -26,8 +27,9 @@ float VolumeMarkerX(float volume) { return 140.0f + 160.0f * volume; }
 void DrawOptions() {
   DrawMenuBackdrop();
   play::TickAnimCounter();
-  // Under the settings that take effect at the next start, in the colour
-  // the status bar icons left.
+  // Under the settings that take effect at the next start, in the status
+  // bar icons' colour.
+  SetCycleColour(play::Run.HudColour);
   plat::DrawImage(Res.ImgRestartNote, 110, 410);
   plat::DrawImage(Res.ImgRestartNote, 110, 455);
   Button::DrawAll();
