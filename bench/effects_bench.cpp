@@ -14,7 +14,9 @@
 #include "play/bullet.h"
 #include "play/harness.h"
 #include "play/particle.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/level.h"
 
 namespace {
 

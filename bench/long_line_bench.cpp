@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
+#include "services/config.h"
+#include "services/gamestate.h"
 
 namespace fs = std::filesystem;
 

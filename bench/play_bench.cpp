@@ -12,14 +12,18 @@
 #include <random>
 #include <string>
 
-#include "frontend/config.h"
 #include "frontend/startup.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "play/coins.h"
+#include "play/draw.h"
 #include "play/harness.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/config.h"
+#include "services/level.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

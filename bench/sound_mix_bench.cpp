@@ -18,13 +18,13 @@
 #include <vector>
 
 #include "assets/builtin_levels.h"
-#include "frontend/config.h"
-#include "frontend/sound.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/limiter.h"
 #include "platform/system.h"
 #include "play/harness.h"
+#include "services/config.h"
+#include "services/sound.h"
 #include "soundlib/binding.h"
 
 namespace fs = std::filesystem;

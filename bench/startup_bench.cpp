@@ -11,7 +11,7 @@
 #include <fstream>
 #include <vector>
 
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"

@@ -2,7 +2,7 @@
 // the tile grid. Cells are [x][y], 50 columns by 36 rows. A neighbour counts
 // as "same" when it lies off the map or holds exactly the same tile code.
 #pragma once
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace editor {
 

@@ -1,6 +1,7 @@
-#include "frontend/config.h"
-#include "frontend/startup.h"
+#include "frontend/driverchoice.h"
+
 #include "platform/platform.h"
+#include "services/config.h"
 
 namespace fe {
 

@@ -1,19 +1,23 @@
 #include "frontend/keysetup.h"
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
 #include "frontend/menuframe.h"
-#include "frontend/resources.h"
-#include "play/input.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "play/draw.h"
+#include "play/runstate.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/resources.h"
+#include "services/shapes.h"
 
 namespace fe {
 
 namespace {
+
+namespace vk = plat::vk;
 
 struct KeyLabel {
   int code;
@@ -23,15 +27,18 @@ struct KeyLabel {
 // The font has letters, digits, a few stops and the space only, so a key
 // whose character is not its own label is shown by a name.
 constexpr KeyLabel kKeyNames[] = {
-    {13, "RETURN"},     {32, "SPACE"},      {37, "LEFT"},      {38, "UP"},
-    {39, "RIGHT"},      {40, "DOWN"},       {160, "LSHIFT"},   {161, "RSHIFT"},
-    {162, "LCTRL"},     {163, "RCTRL"},     {164, "LALT"},     {165, "RALT"},
-    {8, "BACKSPACE"},   {9, "TAB"},         {16, "SHIFT"},     {17, "CTRL"},
-    {18, "ALT"},        {20, "CAPSLOCK"},   {27, "ESCAPE"},    {33, "PAGEUP"},
-    {34, "PAGEDOWN"},   {35, "END"},        {36, "HOME"},      {45, "INSERT"},
-    {46, "DELETE"},     {186, ";"},         {187, "EQUALS"},   {188, ","},
-    {189, "-"},         {190, "."},         {191, "SLASH"},    {192, "BACKQUOTE"},
-    {219, "LBRACKET"},  {220, "BACKSLASH"}, {221, "RBRACKET"}, {222, "'"},
+    {vk::Enter, "RETURN"},       {vk::Space, "SPACE"},        {vk::Left, "LEFT"},
+    {vk::Up, "UP"},              {vk::Right, "RIGHT"},        {vk::Down, "DOWN"},
+    {vk::LShift, "LSHIFT"},      {vk::RShift, "RSHIFT"},      {vk::LControl, "LCTRL"},
+    {vk::RControl, "RCTRL"},     {vk::LAlt, "LALT"},          {vk::RAlt, "RALT"},
+    {vk::Backspace, "BACKSPACE"}, {vk::Tab, "TAB"},           {vk::Shift, "SHIFT"},
+    {vk::Control, "CTRL"},       {vk::Alt, "ALT"},            {vk::CapsLock, "CAPSLOCK"},
+    {vk::Escape, "ESCAPE"},      {vk::PageUp, "PAGEUP"},      {vk::PageDown, "PAGEDOWN"},
+    {vk::End, "END"},            {vk::Home, "HOME"},          {vk::Insert, "INSERT"},
+    {vk::Delete, "DELETE"},      {vk::Semicolon, ";"},        {vk::Equals, "EQUALS"},
+    {vk::Comma, ","},            {vk::Minus, "-"},            {vk::Period, "."},
+    {vk::Slash, "SLASH"},        {vk::Tilde, "BACKQUOTE"},    {vk::LBracket, "LBRACKET"},
+    {vk::Backslash, "BACKSLASH"}, {vk::RBracket, "RBRACKET"}, {vk::Quote, "'"},
 };
 
 // The key prompts, by KeyPromptIndex - 1.
@@ -40,10 +47,10 @@ constexpr const char* kPrompts[] = {"Press new left key", "Press new right key",
 
 int* PickerBinding(int index) {
   switch (index) {
-    case 1: return &Settings.KeyBindLeft;
-    case 2: return &Settings.KeyBindRight;
-    case 3: return &Settings.KeyBindUp;
-    case 4: return &Settings.KeyBindSlowMo;
+    case kKeyPromptLeft: return &Settings.KeyBindLeft;
+    case kKeyPromptRight: return &Settings.KeyBindRight;
+    case kKeyPromptJump: return &Settings.KeyBindUp;
+    case kKeyPromptSlowMo: return &Settings.KeyBindSlowMo;
     default: return nullptr;
   }
 }
@@ -67,8 +74,8 @@ std::string KeyName(int code) {
   for (const KeyLabel& k : kKeyNames)
     if (k.code == code) return k.name;
   if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) return std::string(1, static_cast<char>(code));
-  if (code >= 96 && code <= 105) return "NUM" + std::to_string(code - 96);
-  if (code >= 112 && code <= 135) return "F" + std::to_string(code - 111);
+  if (code >= vk::Num0 && code <= vk::Num0 + 9) return "NUM" + std::to_string(code - vk::Num0);
+  if (code >= vk::F1 && code < vk::F1 + 24) return "F" + std::to_string(code - vk::F1 + 1);
   return "KEY " + std::to_string(code);
 }
 
@@ -80,19 +87,19 @@ void DrawKeyPrompt() {
   plat::SetAlpha(1.0f);
   SetCycleColour(play::Input.AnimCounter);
   play::DrawRectOutline(200, 200, 400, 300);
-  if (index >= 1 && index <= 4) Res.SmallFont->Draw(400, 300, kPrompts[index - 1], 1);
+  if (index >= kKeyPromptLeft && index <= kKeyPromptSlowMo) Res.SmallFont->Draw(400, 300, kPrompts[index - 1], 1);
   plat::Flip();
 }
 
 void CaptureKey() {
   int& pending = Buttons.KeyPromptIndex;
-  if (pending <= 0) return;
+  if (pending == kKeyPromptNone) return;
   DrawKeyPrompt();
   // A closed window ends the wait with 0: nothing is bound, and the quit
   // state the close asked for ends the screen.
   const int code = plat::WaitKey();
   if (int* binding = PickerBinding(pending); binding && code != 0) *binding = code;
-  pending = 0;
+  pending = kKeyPromptNone;
   plat::FlushKeys();
   plat::FlushMouse();
 }

@@ -2,18 +2,19 @@
 
 #include <string>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
 #include "frontend/menuframe.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/tavik.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
+#include "play/runstate.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/shapes.h"
+#include "services/sound.h"
 
 namespace fe {
 
@@ -128,7 +129,7 @@ void DrawTitleBar(const LevelGridRules& r) {
 }
 
 void EnterGrid(const LevelGridRules& r, int mode) {
-  LevelSelect.PreviewFadeState = 0;
+  LevelSelect.PreviewFadeState = kPreviewFadeIn;
   LevelSelect.PreviewAlpha = 1.0f;
   if (r.resetAfterPreview && Game.PreviousGameState == kStatePackPreview) Sel() = 0;
   if (mode == 1) Sel() -= 1;
@@ -201,28 +202,28 @@ void RunLevelSelect(int mode) { RunLevelGridScreen(kBuiltinRules, mode); }
 void UpdatePreviewFade() {
   LevelSelectVars& v = LevelSelect;
   switch (v.PreviewFadeState) {
-    case 0:
+    case kPreviewFadeIn:
       v.PreviewAlpha += 0.04f;
       if (v.PreviewAlpha >= 1.0f) {
         v.PreviewAlpha = 1.0f;
-        v.PreviewFadeState = 1;
+        v.PreviewFadeState = kPreviewHold;
       }
       break;
-    case 1:
+    case kPreviewHold:
       v.PreviewAlpha = 1.0f;
-      if (Sel() != v.PreviewLevel) v.PreviewFadeState = 2;
+      if (Sel() != v.PreviewLevel) v.PreviewFadeState = kPreviewFadeOut;
       break;
-    case 2:
+    case kPreviewFadeOut:
       v.PreviewAlpha -= 0.04f;
       if (v.PreviewAlpha <= 0.0f) {
         v.PreviewAlpha = 0.0f;
-        v.PreviewFadeState = 3;
+        v.PreviewFadeState = kPreviewLoad;
       }
       break;
-    case 3:
+    case kPreviewLoad:
       v.PreviewAlpha = 0.0f;
       LoadPreview(Sel());
-      v.PreviewFadeState = 0;
+      v.PreviewFadeState = kPreviewFadeIn;
       break;
     default:
       break;
@@ -242,25 +243,31 @@ void DrawLevelPreview(int x, int y, float s, float a) {
       const int c = lv.TileGrid[cx][cy];
       plat::ImagePtr strip;
       float alpha = a;
-      if (c >= 0 && c < 20) {
-        SetPalette(c);
-        strip = Res.ImgBlocksPlain;
-      } else if (c >= 20 && c < 40) {
-        SetPalette(c - 20);
-        strip = Res.ImgBlocksChanger;
-      } else if (c >= 40 && c < 60) {
-        SetPalette(c - 40);
-        strip = Res.ImgBlocksZone;
-        alpha = a * 0.5f;
-      } else if (c == play::kTileNeutral) {
-        plat::SetColor(255, 255, 255);
-        strip = Res.ImgBlocksPlain;
-      } else if (c == play::kTileNoRope) {
-        plat::SetColor(0, 0, 0);
-        strip = Res.ImgBlocksZone;
-        alpha = a * 0.5f;
-      } else {
-        continue;
+      switch (play::KindOf(c)) {
+        case play::TileKind::Block:
+          SetPalette(play::TileColour(c));
+          strip = Res.ImgBlocksPlain;
+          break;
+        case play::TileKind::Changer:
+          SetPalette(play::TileColour(c));
+          strip = Res.ImgBlocksChanger;
+          break;
+        case play::TileKind::Zone:
+          SetPalette(play::TileColour(c));
+          strip = Res.ImgBlocksZone;
+          alpha = a * 0.5f;
+          break;
+        case play::TileKind::Neutral:
+          plat::SetColor(255, 255, 255);
+          strip = Res.ImgBlocksPlain;
+          break;
+        case play::TileKind::NoRope:
+          plat::SetColor(0, 0, 0);
+          strip = Res.ImgBlocksZone;
+          alpha = a * 0.5f;
+          break;
+        case play::TileKind::Empty:
+          continue;
       }
       plat::SetAlpha(alpha);
       plat::DrawImage(strip, x + cx * step, y + cy * step, frame);

@@ -6,12 +6,18 @@
 
 namespace fe {
 
+enum PreviewFadeValue {
+  kPreviewFadeIn = 0,
+  kPreviewHold = 1,
+  kPreviewFadeOut = 2,
+  kPreviewLoad = 3,  // load the selection's level, then fade in
+};
+
 struct LevelSelectVars {
   // Cell index (level - 1) whose preview, texts and records are shown.
   int PreviewLevel = -1;
   float PreviewAlpha = 1.0f;
-  // 0 fade in, 1 hold, 2 fade out, 3 load.
-  int PreviewFadeState = 0;
+  int PreviewFadeState = kPreviewFadeIn;
   // Clock value of the last pointer movement.
   int LastInputTime = 0;
 };

@@ -1,13 +1,15 @@
 #include "frontend/menuframe.h"
 
-#include "frontend/buttons.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "play/countdown.h"
+#include "play/draw.h"
+#include "play/runstate.h"
+#include "services/buttons.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
 
 namespace fe {
 
@@ -50,8 +52,8 @@ void MenuFrame::DrawFade() {
 }
 
 void MenuFrame::ReadKeys() const {
-  play::Input.EscapeHit = plat::KeyHit(27);
-  play::Input.SpaceHit = plat::KeyHit(32);
+  play::Input.EscapeHit = plat::KeyHit(plat::vk::Escape);
+  play::Input.SpaceHit = plat::KeyHit(plat::vk::Space);
 }
 
 void MenuFrame::Show() const { plat::Flip(); }

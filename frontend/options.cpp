@@ -1,13 +1,13 @@
 #include "frontend/options.h"
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
 #include "frontend/menuframe.h"
-#include "frontend/resources.h"
-#include "play/input.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
+#include "play/runstate.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/resources.h"
 
 namespace fe {
 

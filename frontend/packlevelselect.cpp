@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
 #include "frontend/levelselect.h"
-#include "frontend/resources.h"
-#include "play/level.h"
 #include "platform/files.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/level.h"
+#include "services/levelfile.h"
+#include "services/resources.h"
+#include "services/tiles.h"
 
 namespace fe {
 

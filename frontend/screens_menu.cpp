@@ -1,18 +1,19 @@
 // The splash, the main menu and the credits.
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
+#include "frontend/screens.h"
+
+#include "frontend/dispatcher.h"
 #include "frontend/keysetup.h"
 #include "frontend/levelselect.h"
 #include "frontend/menuframe.h"
 #include "frontend/options.h"
-#include "frontend/resources.h"
-#include "frontend/screens.h"
-#include "frontend/sound.h"
-#include "frontend/buttons.h"
-#include "play/input.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
+#include "services/buttons.h"
+#include "services/font.h"
+#include "services/input.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace fe {
 
@@ -68,7 +69,7 @@ struct Splash {
         break;
     }
     // Space skips to the fade out, from wherever the fade stands.
-    if (phase < kFadeOut && plat::KeyHit(32)) Enter(kFadeOut, fade);
+    if (phase < kFadeOut && plat::KeyHit(plat::vk::Space)) Enter(kFadeOut, fade);
   }
 
   void Enter(int next, float f) {

@@ -1,20 +1,24 @@
 #include "frontend/startup.h"
 
 #include "assets/builtin_levels.h"
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
+#include "frontend/dispatcher.h"
+#include "frontend/driverchoice.h"
 #include "frontend/screens.h"
-#include "frontend/sound.h"
-#include "frontend/textfield.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/state.h"
-#include "play/tavik.h"
+#include "ini/ini.h"
 #include "platform/platform.h"
+#include "play/playloop.h"
+#include "play/state.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/sound.h"
+#include "services/textfield.h"
 #include "soundlib/binding.h"
+#include "zip/zipfile.h"
 
 namespace fe {
 
@@ -33,10 +37,10 @@ struct ImageEntry {
 };
 
 using R = ResourceSet;
-// The pictures start-up loads, in loading order; the groups are loaded by
-// the steps named beside them.
+// The pictures start-up loads, in loading order; each group is loaded by
+// the phase of the start-up that needs it.
 const ImageEntry kImages[] = {
-    // step 19: particles
+    // particles
     {&R::ImgParticleOrb, "GFX\\particle_orb.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgParticleStar, "GFX\\particle_star.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgParticleCloud, "GFX\\particle_cloud.png", 0, 0, 0, kCentre, 0, 0},
@@ -44,18 +48,18 @@ const ImageEntry kImages[] = {
     {&R::ImgParticleHeart, "GFX\\particle_heart.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgParticleEnemy1, "GFX\\particle_enemy1.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgParticleEnemy2, "GFX\\particle_enemy2.png", 0, 0, 0, kCentre, 0, 0},
-    // step 20: coins and record banners
+    // coins and record banners
     {&R::ImgCoin, "GFX/coin.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgCoinBloom, "GFX/coinbloom.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgNewRecord, "GFX/l_newrecord.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgNoRecord, "GFX/l_norecord.png", 0, 0, 0, kCentre, 0, 0},
-    // step 21: blocks
+    // blocks
     {&R::ImgBlocksPlain, "GFX/blocks_plain5.png", 16, 16, 32, kTopLeft, 0, 0},
     {&R::ImgBlocksChanger, "GFX/blocks_changer2.png", 16, 16, 32, kTopLeft, 0, 0},
     {&R::ImgBlocksZone, "GFX/blocks_zone.png", 16, 16, 32, kTopLeft, 0, 0},
     {&R::ImgBlocksCorners, "GFX/blocks_corners2.png", 16, 16, 16, kTopLeft, 0, 0},
     {&R::ImgLevelBack, "GFX/level_back.png", 0, 0, 0, kTopLeft, 0, 0},
-    // step 22: the figure and play pictures
+    // the figure and play pictures
     {&R::ImgBody, "GFX/n_body.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgBelt, "GFX/n_belt.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgArmRope, "GFX/n_a_r.png", 0, 0, 0, kOffset, 6, 1},
@@ -73,13 +77,13 @@ const ImageEntry kImages[] = {
     {&R::ImgLevelStart, "GFX/l_start.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgLevelEnd, "GFX/l_end2.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgPlayerBloom, "GFX/playerbloom.png", 0, 0, 0, kTopLeft, 0, 0},
-    // step 23: status bar icons
+    // status bar icons
     {&R::ImgStatusIcon, "GFX/icon_velkor.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgStatusIconParts, "GFX/icon_parts.png", 0, 0, 0, kTopLeft, 0, 0},
-    // step 24: banners
+    // ready and go banners
     {&R::ImgGo, "GFX/l_go.png", 0, 0, 0, kCentre, 0, 0},
     {&R::ImgReady, "GFX/l_ready.png", 0, 0, 0, kCentre, 0, 0},
-    // step 25: the editor
+    // the editor
     {&R::ImgEditorPalette, "GFX/editor_array.png", 32, 32, 20, kTopLeft, 0, 0},
     {&R::ImgEditorTile, "GFX/editor_tile.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgHookMid, "GFX/p_rope.png", 0, 0, 0, kCentre, 0, 0},
@@ -107,14 +111,14 @@ const ImageEntry kImages[] = {
     {&R::ImgObjStart, "GFX/e_i_velkor.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgEdge, "GFX/e_edge.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgToolHelp, "GFX/e_b_help.png", 0, 0, 0, kTopLeft, 0, 0},
-    // step 30: menu titles
+    // menu titles
     {&R::ImgMenuTitle, "GFX/Menu/velkor.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgLevelSelectTitle, "GFX/Menu/levelselect.png", 0, 0, 0, kTopLeft, 0, 0},
-    // step 33
+    // level select and options
     {&R::ImgLevelCell, "gfx/menu/l_icon.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgVolumeMarker, "gfx/vol_marker.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgRestartNote, "gfx/menu/restart.png", 0, 0, 0, kTopLeft, 0, 0},
-    // step 36
+    // key definition
     {&R::ImgKeyShootLabel, "gfx/menu/kc_shoot.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgKeyRopeLabel, "gfx/menu/kc_rope.png", 0, 0, 0, kTopLeft, 0, 0},
     {&R::ImgKeyScreenTitle, "gfx/menu/define.png", 0, 0, 0, kTopLeft, 0, 0},
@@ -135,19 +139,43 @@ void LoadImages(plat::ImagePtr ResourceSet::*first, plat::ImagePtr ResourceSet::
   }
 }
 
-void OpenDriverAndMode() {
-  SettingsVars& s = Settings;
-  // Step 9: 1 OpenGL, 2 the stand-in for the second driver; other values
-  // keep the platform's default.
+// The built-in level files, the zip engine, the sound library with its
+// entry points, and the INI module.
+void StartModules() {
+  assets::RegisterBuiltinLevelFiles();
+  zip::InitZipUnit();
+  soundlib::StartBinding();
+  ini::InitIniUnit();
+}
+
+// Empty shared lists, a random sequence seeded from the clock, the title.
+void PrepareProcess() {
+  play::ResetSharedLists();
+  plat::SeedRnd(plat::Millisecs());
+  plat::SetWindowTitle("Velkor");
+}
+
+// The settings hold the graphics driver; any command-line argument asks for
+// the choice again. What saves cut short by a kill left behind goes first.
+void ReadSettingsAndChooseDriver() {
+  RemoveLeftoverSaves();
+  InitConfig();
+  if (!JoinCommandLine().empty()) Settings.GraphicsDriverChoice = 0;
+  if (Settings.GraphicsDriverChoice == 0) RunDriverChoice();
+}
+
+void OpenWindow() {
+  const SettingsVars& s = Settings;
+  // 1 OpenGL, 2 the stand-in for the second driver; other values keep the
+  // platform's default.
   if (s.GraphicsDriverChoice == 1 || s.GraphicsDriverChoice == 2)
     plat::SetGraphicsDriver(s.GraphicsDriverChoice, 2);
-  // Step 10: full screen at depth 32, else a window.
+  // Full screen at depth 32, else a window.
   plat::Graphics(800, 600, s.FullScreen != 0 ? 32 : 0, 60, 0);
-  // Step 11.
   plat::SetAutoImageFlags(plat::kFilteredImage);
   plat::SetBlend(plat::kAlphaBlend);
   plat::HidePointer();
-  // Step 12: 2-pixel lines.
+  // 2-pixel lines.
   if (s.GraphicsDriverChoice == 1) {
     plat::gl::Enable(0x0B20);        // GL_LINE_SMOOTH
     plat::gl::Hint(0x0C52, 0x1102);  // GL_LINE_SMOOTH_HINT, GL_NICEST
@@ -155,50 +183,31 @@ void OpenDriverAndMode() {
   } else if (s.GraphicsDriverChoice == 2) {
     plat::SetLineWidth(2.0f);
   }
-}
-
-}  // namespace
-
-void StartUp() {
-  // 1. Built-in level files.
-  assets::RegisterBuiltinLevelFiles();
-  // 2. Modules: the zip unit has nothing to start yet; the sound-library
-  // binding loads the external library and its entry points.
-  soundlib::StartBinding();
-  // 3. Shared lists start empty.
-  play::ResetSharedLists();
-  // 4-5.
-  plat::SeedRnd(plat::Millisecs());
-  plat::SetWindowTitle("Velkor");
-  // 6-8. Settings, command line and the driver choice.
-  RemoveLeftoverSaves();
-  InitConfig();
-  if (!JoinCommandLine().empty()) Settings.GraphicsDriverChoice = 0;
-  if (Settings.GraphicsDriverChoice == 0) RunDriverChoice();
-  // 9-12.
-  OpenDriverAndMode();
   // Closing the window leaves through the quit state, so the normal save
   // path runs whichever screen is showing.
   plat::SetCloseHandler([] { SetGameState(kStateQuit, KeepValue, KeepValue); });
-  // 13-14.
+}
+
+// Palette and colour cycle, the two fonts, the record name fields and the
+// screen grab.
+void BuildTablesAndFonts() {
   BuildPalette();
   BuildColourCycle();
-  // 15-16.
   Res.BigFont = GFont::Load("velkor.png", 32, 32, 20);
   Res.SmallFont = GFont::Load("velkor_small.png", 16, 16, 10);
-  Res.RecordNameInput = GInput::Create(200, 200, 1, kRecordNameMax);
-  Res.RecordNameInputAlt = GInput::Create(200, 200, 20, kRecordNameMax);
-  // 17-18.
+  Res.RecordNameInput = GInput::Create(200, 200, kInputRecordName, kRecordNameMax);
+  Res.RecordNameInputAlt = GInput::Create(200, 200, kInputRecordNameAlt, kRecordNameMax);
   Res.ScreenGrab = plat::CreateImage(800, 600, 1);
   play::Input.AnimCounterTime = plat::Millisecs();
-  // 19. Particle pictures, then the particle list.
+}
+
+// Play's pictures. Play's clock values are stamped between the groups, each
+// where the clock stands once the pictures before it are in.
+void LoadPlayPictures() {
   LoadImages(&R::ImgParticleOrb, &R::ImgParticleEnemy2);
-  // 20.
   play::Timers().CoinCycleTime = plat::Millisecs();
   LoadImages(&R::ImgCoin, &R::ImgNoRecord);
-  // 21-22.
   LoadImages(&R::ImgBlocksPlain, &R::ImgPlayerBloom);
-  // 23.
   {
     const int now = plat::Millisecs();
     play::Timers().LastAliveTime = now;
@@ -211,40 +220,52 @@ void StartUp() {
     play::Timers().BestReplayTime = now;
     play::Timers().CountdownTime = now;
   }
-  // 24.
   LoadImages(&R::ImgGo, &R::ImgReady);
   {
     const int now = plat::Millisecs();
     play::Timers().BannerTime = now;
     play::Timers().DelayTimerTime = now;
   }
-  // 25. The editor's pictures.
+}
+
+// The editor's pictures, an empty level and the editor's text fields.
+void PrepareEditor() {
   LoadImages(&R::ImgEditorPalette, &R::ImgToolHelp);
-  // 26. Level grids: empty level.
   play::ClearLevelGrids();
-  // 27-28.
-  Res.LevelNameInput = GInput::Create(70, 568, 2, play::kLevelTextMax);
-  Res.LevelAuthorInput = GInput::Create(370, 568, 3, play::kLevelTextMax);
-  Res.NewPackNameInput = GInput::Create(310, 300, 5, 20);
-  // 29.
+  Res.LevelNameInput = GInput::Create(70, 568, kInputLevelName, play::kLevelTextMax);
+  Res.LevelAuthorInput = GInput::Create(370, 568, kInputLevelAuthor, play::kLevelTextMax);
+  Res.NewPackNameInput = GInput::Create(310, 300, kInputNewPackName, 20);
+}
+
+// The menus' pointer, pictures and buttons, the upload name field and
+// empty progress tables.
+void PrepareMenus() {
   Game.MenuMouseX = plat::MouseX();
   Game.MenuMouseY = plat::MouseY();
-  // 30-31.
   LoadImages(&R::ImgMenuTitle, &R::ImgLevelSelectTitle);
+  play::InstallButtonActions();
   CreateButtons(1, 27);
-  // 32-33.
   for (int& v : Records.LevelStatus) v = 0;
   for (int& v : Records.RowBonus) v = 0;
   LoadImages(&R::ImgLevelCell, &R::ImgRestartNote);
-  // 34-36.
-  Res.UploaderNameInput = GInput::Create(300, 348, 4, 20);
+  Res.UploaderNameInput = GInput::Create(300, 348, kInputUploaderName, 20);
   CreateButtons(28, 32);
   LoadImages(&R::ImgKeyShootLabel, &R::ImgKeyScreenTitle);
-  // 37.
   for (int& v : Records.PackLevelPlayable) v = 0;
-  // 38. Sound effects and the music attribute query.
+}
+
+}  // namespace
+
+void StartUp() {
+  StartModules();
+  PrepareProcess();
+  ReadSettingsAndChooseDriver();
+  OpenWindow();
+  BuildTablesAndFonts();
+  LoadPlayPictures();
+  PrepareEditor();
+  PrepareMenus();
   LoadSoundEffects();
-  // 39. The record arrays exist from the start (RecordsVars).
 }
 
 void RunGame() {
@@ -253,9 +274,9 @@ void RunGame() {
   StartUp();
   InstallScreens();
   Screens().PlayLevel = &play::PlayLevel;
-  EnterStartState();  // 40
-  RunDispatcher();    // 41
-  SaveConfig();       // 42
+  EnterStartState();
+  RunDispatcher();
+  SaveConfig();
   plat::EndProgram(0);
 }
 

@@ -110,6 +110,12 @@ int64_t FileSize(const std::string& path) {
   return S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size) : 0;
 }
 
+int64_t FileTime(const std::string& path) {
+  struct stat st;
+  if (!StatResolved(path, st)) return -1;
+  return static_cast<int64_t>(st.st_mtime);
+}
+
 bool DeleteFile(const std::string& path) { return ::unlink(ResolvePath(path).c_str()) == 0; }
 
 bool CreateDir(const std::string& path) {
@@ -423,25 +429,27 @@ StreamPtr WriteFile(const std::string& path) { return OpenFile(path, false, true
 // ---------------------------------------------------------------------------
 // Whole files
 
+bool LoadStreamBytes(Stream& s, std::vector<uint8_t>& out, int64_t maxBytes) {
+  out.clear();
+  // Read until the end rather than trusting the size: the file may change.
+  uint8_t chunk[65536];
+  while (size_t n = s.Read(chunk, sizeof chunk)) {
+    if (static_cast<int64_t>(out.size() + n) > maxBytes) {
+      out.clear();
+      return false;
+    }
+    out.insert(out.end(), chunk, chunk + n);
+  }
+  if (s.Failed()) out.clear();
+  return !s.Failed();
+}
+
 OpenStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {
   out.clear();
   OpenStatus status;
   StreamPtr s = ReadFile(path, status);
   if (!s) return status;
-  // Read until the end rather than trusting the size: the file may change.
-  uint8_t chunk[65536];
-  while (size_t n = s->Read(chunk, sizeof chunk)) {
-    if (static_cast<int64_t>(out.size() + n) > maxBytes) {
-      out.clear();
-      return OpenStatus::kUnreadable;
-    }
-    out.insert(out.end(), chunk, chunk + n);
-  }
-  if (s->Failed()) {
-    out.clear();
-    return OpenStatus::kUnreadable;
-  }
-  return OpenStatus::kOpened;
+  return LoadStreamBytes(*s, out, maxBytes) ? OpenStatus::kOpened : OpenStatus::kUnreadable;
 }
 
 bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out, int64_t maxBytes) {

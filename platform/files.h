@@ -18,6 +18,8 @@ enum FileKind { kFileNone = 0, kFileNormal = 1, kFileDir = 2 };
 std::string ResolvePath(const std::string& path);
 int FileType(const std::string& path);
 int64_t FileSize(const std::string& path);  // -1 when missing
+// Last modification, in seconds since 1970; -1 when missing.
+int64_t FileTime(const std::string& path);
 bool DeleteFile(const std::string& path);
 bool CreateDir(const std::string& path);  // no parents
 // Names in the directory (without "." and ".."), sorted by name.
@@ -108,6 +110,9 @@ bool LoadFileBytes(const std::string& path, std::vector<uint8_t>& out,
 // As LoadFileBytes; a read error or a file over maxBytes is unreadable.
 OpenStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
                          int64_t maxBytes = kLoadFileCap);
+// The stream's bytes from its position to its end; fails (out emptied) on a
+// read error or when there are more than maxBytes.
+bool LoadStreamBytes(Stream& stream, std::vector<uint8_t>& out, int64_t maxBytes = kLoadFileCap);
 // Writes a temporary file beside the target and renames it over, so a kill
 // or full disk never leaves a half-written file. When skipIfSame is set and
 // the file already holds exactly these bytes, nothing is written. A target

@@ -3,13 +3,14 @@
 
 #include <cmath>
 
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "platform/gfx.h"
 #include "play/cellscan.h"
-#include "play/input.h"
-#include "play/palette.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/palette.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 

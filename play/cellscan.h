@@ -7,15 +7,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "play/input.h"
-#include "play/level.h"
+#include "services/geometry.h"
+#include "services/level.h"
 
 namespace play {
 
 // Blocks, changers and neutral blocks: what holds the rope hook and stops
 // bullets. Zones and no-rope zones do neither.
 inline bool IsSolidTile(int code) {
-  return (code >= kTileBlockFirst && code < kTileZoneFirst) || code == kTileNeutral;
+  const TileKind kind = KindOf(code);
+  return kind == TileKind::Block || kind == TileKind::Changer || kind == TileKind::Neutral;
 }
 
 namespace detail {

@@ -1,11 +1,16 @@
 // Coins: collected by touching their cell; the last one opens the exit.
-#include "frontend/resources.h"
-#include "frontend/sound.h"
+#include "play/coins.h"
+
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/palette.h"
 #include "play/particle.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/level.h"
+#include "services/palette.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 
@@ -70,17 +75,43 @@ void coins::Draw() {
   }
 }
 
-int ResetCoins() {
+void ResetCoins() {
   Run.CoinsLeft = 0;
   for (const auto& c : Run.CoinList) {
     c->active = 1;
     Run.CoinsLeft += 1;
   }
-  return 0;
 }
 
-int ClearCoins() {
+void ClearCoins() {
   Run.CoinList.clear();
+}
+
+int SetupLevelObjects(int keepCoins) {
+  if (keepCoins == 0) {
+    Run.CoinList.clear();
+    Run.CoinsLeft = 0;
+  }
+  plat::SetColor(255, 255, 255);
+  for (int x = 0; x < kLevelW; ++x) {
+    for (int y = 0; y < kLevelH; ++y) {
+      switch (Level.ObjectGrid[x][y]) {
+        case kObjStart:
+          Level.StartX = static_cast<float>(TileSize * x + 8);
+          Level.StartY = static_cast<float>(TileSize * y + 16);
+          break;
+        case kObjExit:
+          Level.ExitX = static_cast<float>(TileSize * x);
+          Level.ExitY = static_cast<float>(TileSize * y);
+          break;
+        case kObjCoin:
+          coins::Create(TileSize * x, TileSize * y);
+          break;
+        default:
+          break;
+      }
+    }
+  }
   return 0;
 }
 

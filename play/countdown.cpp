@@ -1,15 +1,20 @@
 // The countdown before each run, the ready/go banner and the status bar.
+#include "play/countdown.h"
+
 #include <string>
 
-#include "frontend/font.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/palette.h"
-#include "play/popup.h"
+#include "play/coins.h"
 #include "play/replay.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/font.h"
+#include "services/input.h"
+#include "services/palette.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 
@@ -26,16 +31,16 @@ void StartRun() {
   SpawnPlayer();
   fe::PlaySoundEffect(fe::kSfxTimerGo);
   LoadReplay();
-  if (Replay.PlaybackMode == 1) {
+  if (Replay.PlaybackMode == kPlaybackLoaded) {
     SpawnGhost();
-    Replay.PlaybackMode = 2;
+    Replay.PlaybackMode = kPlaybackGhost;
   }
   // Reading the replay file does not count as level time.
   Run.RunTime = Now();
-  Run.RespawnPhase = 0;
+  Run.RespawnPhase = kRespawnAwaitingFigure;
   Run.CountdownState = kCountdownIdle;
-  Run.LevelFinished = 0;
-  Run.GhostFinished = 0;
+  Run.LevelFinished = false;
+  Run.GhostFinished = false;
   Input.GameInputLocked = 0;
 }
 
@@ -64,13 +69,13 @@ bool FadeAway(float& scale, float& alpha) {
 
 }  // namespace
 
-int UpdateCountdown() {
+void UpdateCountdown() {
   switch (Run.CountdownState) {
     case kCountdownWaitPopup:
       if (Popup.PopupState == kPopupClosed) {
         Run.CountdownTime = Now();
         Run.CountdownState = kCountdownFirst;
-        Run.BannerState = 1;
+        Run.BannerState = kBannerStart;
         ResetCoins();
       }
       break;
@@ -92,10 +97,9 @@ int UpdateCountdown() {
     default:
       break;
   }
-  return 0;
 }
 
-int DrawCountdownOverlay() {
+void DrawCountdownOverlay() {
   const int s = Run.CountdownState;
   if (s >= kCountdownWaitPopup && s <= kCountdownSecond) {
     plat::SetColor(0, 0, 0);
@@ -104,46 +108,44 @@ int DrawCountdownOverlay() {
     plat::SetColor(255, 255, 255);
     plat::SetAlpha(1);
   }
-  return 0;
 }
 
-int UpdateReadyGoBanner() {
+void UpdateReadyGoBanner() {
   switch (Run.BannerState) {
-    case 1:
+    case kBannerStart:
       Run.ReadyAlpha = Run.GoAlpha = 0;
       Run.ReadyScale = Run.GoScale = 0.5f;
       Run.BannerTime = Now();
-      Run.BannerState = 2;
+      Run.BannerState = kBannerReady;
       fe::PlaySoundEffect(fe::kSfxTimerReady);
       break;
-    case 2:
+    case kBannerReady:
       GrowIn(Run.ReadyScale, Run.ReadyAlpha);
       if (PhaseOver(Run.BannerTime)) {
-        Run.BannerState = 3;
+        Run.BannerState = kBannerGo;
         Run.BannerTime = Now();
         fe::PlaySoundEffect(fe::kSfxTimerReady);
       }
       break;
-    case 3:
+    case kBannerGo:
       GrowIn(Run.GoScale, Run.GoAlpha);
       FadeAway(Run.ReadyScale, Run.ReadyAlpha);
       if (PhaseOver(Run.BannerTime)) {
-        Run.BannerState = 4;
+        Run.BannerState = kBannerGoFading;
         Run.BannerTime = Now();
       }
       break;
-    case 4:
-      if (FadeAway(Run.GoScale, Run.GoAlpha)) Run.BannerState = 0;
+    case kBannerGoFading:
+      if (FadeAway(Run.GoScale, Run.GoAlpha)) Run.BannerState = kBannerHidden;
       break;
     default:
       break;
   }
-  return 0;
 }
 
-int DrawReadyGoBanner() {
+void DrawReadyGoBanner() {
   plat::SetColor(255, 255, 255);
-  if (Run.BannerState < 2 || Run.BannerState > 4) return 0;
+  if (Run.BannerState < kBannerReady || Run.BannerState > kBannerGoFading) return;
   plat::SetColor(255, 0, 0);
   plat::SetScale(Run.ReadyScale, Run.ReadyScale);
   plat::SetAlpha(Run.ReadyAlpha);
@@ -155,10 +157,9 @@ int DrawReadyGoBanner() {
   plat::SetScale(1, 1);
   plat::SetAlpha(1);
   plat::SetColor(255, 255, 255);
-  return 0;
 }
 
-int DrawBottomBar(float x, float y, int cycleColours) {
+void DrawBottomBar(float x, float y, int cycleColours) {
   if (Run.Player) Run.HudColour = Run.Player->colour;
   const int c = Run.HudColour;
   plat::SetColor(255, 255, 255);
@@ -175,7 +176,6 @@ int DrawBottomBar(float x, float y, int cycleColours) {
     DrawTimeText();
   }
   plat::SetColor(255, 255, 255);
-  return 0;
 }
 
 std::string StatusTimeText(int ms) {
@@ -187,15 +187,13 @@ std::string StatusTimeText(int ms) {
   return std::to_string(minutes) + "." + secs + ":" + std::to_string(millis);
 }
 
-int UpdateTimeText() {
-  if (Run.LevelFinished == 0) Run.ShownRunTime = plat::MillisDiff(Now(), Run.RunTime);
+void UpdateTimeText() {
+  if (!Run.LevelFinished) Run.ShownRunTime = plat::MillisDiff(Now(), Run.RunTime);
   Run.TimeText = "Time: " + StatusTimeText(Run.ShownRunTime);
-  return 0;
 }
 
-int DrawTimeText() {
+void DrawTimeText() {
   if (fe::Res.SmallFont) fe::Res.SmallFont->Draw(20, 580, Run.TimeText, 0);
-  return 0;
 }
 
 }  // namespace play

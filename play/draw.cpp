@@ -1,13 +1,20 @@
 // Drawing of the level, the figure and one whole frame of play.
+#include "play/draw.h"
+
 #include <cmath>
 
-#include "frontend/resources.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
-#include "play/palette.h"
+#include "play/coins.h"
+#include "play/countdown.h"
 #include "play/particle.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/level.h"
+#include "services/palette.h"
+#include "services/resources.h"
 
 namespace play {
 
@@ -35,24 +42,33 @@ void DrawCell(int i, int j, const LevelData& level) {
   const int c = level.CornerFrameGrid[i][j];
   const float x = static_cast<float>(TileSize * i), y = static_cast<float>(TileSize * j);
   const fe::ResourceSet& r = fe::Res;
-  if ((p >= 0 && p <= 39) || p == kTileNeutral) {
-    Shadow(x, y, e);
-    plat::SetAlpha(1);
-    if (p == kTileNeutral) {
-      plat::SetColor(255, 255, 255);
-    } else {
-      SetPaletteColour(p % 20);
-    }
-    DrawFrame(p >= 20 && p <= 39 ? r.ImgBlocksChanger : r.ImgBlocksPlain, kBlockFrames, x, y, e);
-    DrawFrame(r.ImgBlocksCorners, kCornerFrames, x, y, c);
-  } else if (p >= 40 && p <= 59) {
-    plat::SetAlpha(0.5f);
-    SetPaletteColour(p - 40);
-    DrawFrame(r.ImgBlocksZone, kBlockFrames, x, y, e);
-  } else if (p == kTileNoRope) {
-    plat::SetAlpha(0.5f);
-    plat::SetColor(0, 0, 0);
-    DrawFrame(r.ImgBlocksZone, kBlockFrames, x, y, e);
+  switch (const TileKind kind = KindOf(p)) {
+    case TileKind::Block:
+    case TileKind::Changer:
+    case TileKind::Neutral:
+      Shadow(x, y, e);
+      plat::SetAlpha(1);
+      if (kind == TileKind::Neutral) {
+        plat::SetColor(255, 255, 255);
+      } else {
+        SetPaletteColour(TileColour(p));
+      }
+      DrawFrame(kind == TileKind::Changer ? r.ImgBlocksChanger : r.ImgBlocksPlain, kBlockFrames, x,
+                y, e);
+      DrawFrame(r.ImgBlocksCorners, kCornerFrames, x, y, c);
+      break;
+    case TileKind::Zone:
+      plat::SetAlpha(0.5f);
+      SetPaletteColour(TileColour(p));
+      DrawFrame(r.ImgBlocksZone, kBlockFrames, x, y, e);
+      break;
+    case TileKind::NoRope:
+      plat::SetAlpha(0.5f);
+      plat::SetColor(0, 0, 0);
+      DrawFrame(r.ImgBlocksZone, kBlockFrames, x, y, e);
+      break;
+    case TileKind::Empty:
+      break;
   }
 }
 
@@ -94,12 +110,11 @@ void DrawMarkersAndCoins(int noMarkers) {
 
 }  // namespace
 
-int DrawLevel(int noMarkers) {
+void DrawLevel(int noMarkers) {
   plat::SetColor(255, 255, 255);
   DrawBackground();
   DrawCells();
   DrawMarkersAndCoins(noMarkers);
-  return 0;
 }
 
 void CacheLevelPicture() {
@@ -121,7 +136,7 @@ void CacheLevelPicture() {
 
 void DropLevelPicture() { gLevelPicture.reset(); }
 
-int DrawGame() {
+void DrawGame() {
   plat::SetColor(60, 60, 120);
   plat::DrawRect(0, 0, 800, 600);
   if (gLevelPicture) {
@@ -152,7 +167,7 @@ int DrawGame() {
   plat::SetAlpha(1);
 
   const int c = Run.HudColour;
-  if (c >= 0 && c < 20) {
+  if (IsPaletteColour(c)) {
     plat::SetColor(fe::Res.BlockPaletteR[c] / 2, fe::Res.BlockPaletteG[c] / 2,
                    fe::Res.BlockPaletteB[c] / 2);
   }
@@ -161,7 +176,6 @@ int DrawGame() {
   plat::DrawLine(0, 576, 800, 576);
   DrawBottomBar(385, 577, 0);
   plat::SetColor(255, 255, 255);
-  return 0;
 }
 
 // ---------------------------------------------------------------- figure
@@ -193,7 +207,7 @@ void Tavik::Draw() {
   auto gunArm = [&] { DrawArm(r.ImgArmGun, x, y - 10, aimX, aimY); };
 
   // Back arm.
-  if (!facingRight && ropeState > 0) ropeArm();
+  if (!facingRight && ropeState > kRopeIdle) ropeArm();
   if (facingRight) gunArm();
 
   // Feet.
@@ -239,7 +253,7 @@ void Tavik::Draw() {
   }
 
   // Front arm.
-  if (facingRight && ropeState > 0) ropeArm();
+  if (facingRight && ropeState > kRopeIdle) ropeArm();
   if (!facingRight) gunArm();
 
   // Bloom.
@@ -256,8 +270,8 @@ void Tavik::Draw() {
 
 // ---------------------------------------------------------------- glow
 
-int RenderLevelGlow(int noMarkers, int noBackground) {
-  if (!plat::GraphicsOpen()) return 0;
+void RenderLevelGlow(int noMarkers, int noBackground) {
+  if (!plat::GraphicsOpen()) return;
   plat::Cls();
   plat::SetColor(255, 255, 255);
   plat::SetAlpha(0.25f);
@@ -273,7 +287,6 @@ int RenderLevelGlow(int noMarkers, int noBackground) {
   if (!fe::Res.ScreenGrab) fe::Res.ScreenGrab = plat::CreateImage(800, 600);
   plat::GrabImage(fe::Res.ScreenGrab, 0, 0);
   Run.GlowImage = MakeThumbnail(fe::Res.ScreenGrab);
-  return 0;
 }
 
 plat::ImagePtr MakeThumbnail(const plat::ImagePtr& image) {
@@ -286,7 +299,7 @@ plat::ImagePtr MakeThumbnail(const plat::ImagePtr& image) {
   return plat::GrabPixmapImage(0, 0, w, h);
 }
 
-int DrawGlow(float alpha) {
+void DrawGlow(float alpha) {
   plat::SetColor(255, 255, 255);
   plat::SetScale(16, 16);
   plat::SetBlend(plat::kLightBlend);
@@ -294,10 +307,9 @@ int DrawGlow(float alpha) {
   plat::DrawImage(Run.GlowImage, 0, 0);
   plat::SetScale(1, 1);
   plat::SetBlend(plat::kAlphaBlend);
-  return 0;
 }
 
-int ShowGlowDebug() {
+void ShowGlowDebug() {
   plat::Cls();
   plat::SetScale(1, 1);
   plat::SetColor(255, 255, 255);
@@ -309,7 +321,6 @@ int ShowGlowDebug() {
   plat::DrawImage(Run.GlowImage, 0, 0);
   plat::Flip();
   plat::WaitKey();
-  return 0;
 }
 
 }  // namespace play

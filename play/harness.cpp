@@ -4,13 +4,16 @@
 #include <map>
 #include <sstream>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/input.h"
+#include "play/playloop.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/input.h"
 
 namespace play {
 
@@ -27,13 +30,13 @@ bool ParseInt(const std::string& s, int& out) {
 
 bool ParseToken(const std::string& tok, ScriptLine& line) {
   if (tok == "-") return true;
-  if (tok == "left") return line.left = 1, true;
-  if (tok == "right") return line.right = 1, true;
-  if (tok == "jump") return line.jump = 1, true;
-  if (tok == "down") return line.down = 1, true;
-  if (tok == "fire") return line.fire = 1, true;
-  if (tok == "rope") return line.rope = 1, true;
-  if (tok == "button3") return line.button3 = 1, true;
+  if (tok == "left") return line.left = true, true;
+  if (tok == "right") return line.right = true, true;
+  if (tok == "jump") return line.jump = true, true;
+  if (tok == "down") return line.down = true, true;
+  if (tok == "fire") return line.fire = true, true;
+  if (tok == "rope") return line.rope = true, true;
+  if (tok == "button3") return line.button3 = true, true;
   if (tok == "slow") return ++line.slowTaps, true;
   if (tok == "esc") return ++line.escTaps, true;
   if (tok.rfind("aim=", 0) == 0) {

@@ -27,13 +27,14 @@
 #include <string>
 #include <vector>
 
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace play {
 
 struct ScriptLine {
   int step = 1;
-  int left = 0, right = 0, jump = 0, down = 0, fire = 0, rope = 0, button3 = 0;
+  bool left = false, right = false, jump = false, down = false, fire = false, rope = false,
+       button3 = false;
   bool setAim = false;
   int aimX = 0, aimY = 0;
   int slowTaps = 0, escTaps = 0;

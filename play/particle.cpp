@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstddef>
 
-#include "frontend/resources.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
-#include "play/palette.h"
-#include "play/tavik.h"
+#include "play/runstate.h"
+#include "services/palette.h"
+#include "services/resources.h"
 
 namespace play {
 
@@ -116,7 +116,7 @@ void SpawnDeathParticles(float px, float py, int colour) {
 }
 
 void SpawnSparkleParticles(float px, float py) {
-  SpawnBurst(px, py, kSparkleBurst, [] { return PaletteRgb(plat::Rand(0, 19)); });
+  SpawnBurst(px, py, kSparkleBurst, [] { return PaletteRgb(plat::Rand(0, kPaletteColours - 1)); });
 }
 
 void SpawnColourChangeParticles(float px, float py, int colour) {

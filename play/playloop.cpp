@@ -1,25 +1,31 @@
 // The routine of game state 5: level set-up, the frame loop with its fixed
 // simulation steps and slow motion, death and restart, the finish.
+#include "play/playloop.h"
+
 #include <cmath>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
 #include "play/bullet.h"
+#include "play/coins.h"
+#include "play/countdown.h"
+#include "play/draw.h"
 #include "play/particle.h"
-#include "play/popup.h"
 #include "play/replay.h"
-#include "play/state.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 
-RunVars Run;
 PlayHooks Hooks;
 
 namespace {
@@ -66,62 +72,41 @@ int gPlayState = 0;  // the game state PlayLevel was entered with
 
 }  // namespace
 
-void ResetRun() {
-  Run = RunVars{};
-  const int now = Now();
-  Run.StepChangeTime = now;
-  Run.LastAliveTime = now;
-  Run.CountdownTime = now;
-  Run.BannerTime = now;
-  Run.RunTime = now;
-  Run.CoinCycleTime = now;
-}
-
-int ResetLevelRun() {
+void ResetLevelRun() {
   Run.TimeRate = Run.TargetTimeRate = 1.0f;
   Run.StepsPerFrame = Run.TargetStepsPerFrame = 8;
   Run.StepChangeTime = Now();
   Run.StepCounter = 0;
-  return 0;
 }
 
-int StepDelayTimer() {
-  if (Run.DelayTimerState == 0) {
+void CallSpawnPlayer() { SpawnPlayer(); }
+
+void StepDelayTimer() {
+  if (Run.DelayTimerState == kDelayIdle) {
     Run.DelayTimerTime = Now();
-    Run.DelayTimerState = 1;
-  } else if (Run.DelayTimerState == 1 && MoreThanPast(Run.DelayTimerTime, 500)) {
-    Run.DelayTimerState = 2;
+    Run.DelayTimerState = kDelayWaiting;
+  } else if (Run.DelayTimerState == kDelayWaiting && MoreThanPast(Run.DelayTimerTime, 500)) {
+    Run.DelayTimerState = kDelayDone;
     Run.DelayTimerTime = Now();
   }
-  return 0;
 }
 
-TimerRefs Timers() {
-  return {Run.CoinCycleTime, Run.LastAliveTime, Run.StepChangeTime, Run.RunTime,
-          Replay.BestReplayTime, Run.CountdownTime, Run.BannerTime, Run.DelayTimerTime};
-}
-
-void ResetSharedLists() {
-  ClearCoins();
-  ResetBullets();
-  ResetParticles();
-  ClearPlayback();
-}
-
-void ClearLevelGrids() { Level.Clear(); }
-
-int RestartLevel() {
+void RestartLevel() {
   Run.CountdownState = kCountdownWaitPopup;
   ClearPlayback();
   // The aborted run is not kept, and its events must not lead the next one.
   if (Replay.Recording == 1) SaveReplay(0);
   // A restart from the popup's replay button (figure alive or dead) must not
   // be followed by the death restart a second later, mid-countdown.
-  Run.RespawnPhase = 2;
+  Run.RespawnPhase = kRespawnIssued;
   Run.Player.reset();
   Run.Ghost.reset();
-  Run.GhostFinished = 0;
-  return 0;
+  Run.GhostFinished = false;
+}
+
+void InstallButtonActions() {
+  fe::ButtonHooks.RestartLevel = &RestartLevel;
+  fe::ButtonHooks.DeletePackReplays = &DeletePackReplays;
 }
 
 void BeginPlay(int n, const LevelData* preset) {
@@ -140,10 +125,10 @@ void BeginPlay(int n, const LevelData* preset) {
   Run.StepCounter = 0;
   ResetBullets();
   RestartLevel();
-  Run.RespawnPhase = 1;
+  Run.RespawnPhase = kRespawnArmed;
   const int track = plat::Rand(0, 3);
   if (!Hooks.NoMusic) fe::PlayMusic(track);
-  Replay.PlaybackMode = 0;
+  Replay.PlaybackMode = kPlaybackNone;
   plat::SetScale(1, 1);
   Run.HudColour = 0;
   fe::Button::HideAll();
@@ -189,7 +174,7 @@ void PlayFrame(bool draw) {
     }
   }
   if (Input.SpaceHit) Run.TargetStepsPerFrame = Run.TargetStepsPerFrame == 1 ? 8 : 1;
-  if (Popup.PopupState > 0) Run.TargetStepsPerFrame = 8;
+  if (Popup.PopupState != kPopupClosed) Run.TargetStepsPerFrame = 8;
 
   if (draw) plat::Flip();
 }
@@ -215,7 +200,7 @@ void PlayLevel(int n) {
   EndPlay(n);
 }
 
-int StepGame() {
+void StepGame() {
   Run.StepCounter += 1;
   if (Hooks.BeforePoll) Hooks.BeforePoll(Hooks.ctx);
   PollInput(0);
@@ -232,7 +217,7 @@ int StepGame() {
     ghost->UpdateRope();
     ghost->Update();
     ghost->CheckGhostExit();
-    if (Run.GhostFinished == 1) Run.Ghost.reset();
+    if (Run.GhostFinished) Run.Ghost.reset();
   }
 
   if (TavikPtr player = Run.Player) {
@@ -241,13 +226,13 @@ int StepGame() {
     player->CheckExit();
     player->Update();
     Run.LastAliveTime = Now();
-    if (Run.RespawnPhase == 0) Run.RespawnPhase = 1;
+    if (Run.RespawnPhase == kRespawnAwaitingFigure) Run.RespawnPhase = kRespawnArmed;
   } else {
     Run.TargetStepsPerFrame = 8;
     Input.GameInputLocked = 1;
-    if (Run.RespawnPhase == 1 && MoreThanPast(Run.LastAliveTime, kRespawnDelayMs)) {
+    if (Run.RespawnPhase == kRespawnArmed && MoreThanPast(Run.LastAliveTime, kRespawnDelayMs)) {
       RestartLevel();
-      Run.RespawnPhase = 2;
+      Run.RespawnPhase = kRespawnIssued;
     }
   }
 
@@ -255,10 +240,9 @@ int StepGame() {
 
   if (Run.Player) coins::CheckCollect();
   if (Hooks.AfterStep) Hooks.AfterStep(Hooks.ctx);
-  return 0;
 }
 
-int FinishLevel() {
+void FinishLevel() {
   const int level = fe::Game.CurrentLevel;
   if (fe::Game.CurrentPack == "base" && level >= 1 && level <= kLevelCount) {
     int* status = fe::Records.LevelStatus;
@@ -277,7 +261,6 @@ int FinishLevel() {
   } else {
     OpenPopup(kPopupLevelDone);
   }
-  return 0;
 }
 
 }  // namespace play

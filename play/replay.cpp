@@ -2,12 +2,13 @@
 
 #include <cstdint>
 
-#include "frontend/gamestate.h"
 #include "platform/files.h"
 #include "platform/packpath.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
 
 namespace play {
 
@@ -36,20 +37,18 @@ int Toggled(int held) { return held == 0 ? 1 : 0; }
 
 std::string CurrentReplayPath() { return ReplayPath(fe::Game.CurrentPack, fe::Game.CurrentLevel); }
 
-int StartRecording() {
+void StartRecording() {
   // A run always starts from nothing, whatever an earlier run left behind.
   Replay.ReplayRecordList.clear();
   Replay.LastRecordedInput = HeldInputs{};
   Replay.Recording = 1;
-  return 0;
 }
 
-int UpdateRecording() {
+void UpdateRecording() {
   if (Replay.Recording == 1) RecordInputChanges();
-  return 0;
 }
 
-int RecordInputChanges() {
+void RecordInputChanges() {
   const int step = Run.StepCounter;
   const HeldInputs now = CurrentHeld();
   if (now != Replay.LastRecordedInput) {
@@ -60,12 +59,11 @@ int RecordInputChanges() {
     Demo_Record::Capture();
   }
   Replay.LastRecordedInput = now;
-  return 0;
 }
 
-int Demo_Record::Capture() {
+void Demo_Record::Capture() {
   const TavikPtr& p = Run.Player;
-  if (!p) return 0;
+  if (!p) return;
   const HeldInputs now = CurrentHeld();
   const HeldInputs& last = Replay.LastRecordedInput;
   Demo_Record e;
@@ -84,10 +82,9 @@ int Demo_Record::Capture() {
                        &e.changedRope};
   for (int i = 0; i < 5; ++i) *flags[i] = now.v[i] != last.v[i] ? 1 : 0;
   Replay.ReplayRecordList.push_back(e);
-  return 0;
 }
 
-int SaveReplay(int keep) {
+void SaveReplay(int keep) {
   Replay.Recording = 0;
   if (keep == 1 && Run.RunTime < Replay.BestReplayTime) {
     const std::vector<ReplayEvent> events(Replay.ReplayRecordList.begin(),
@@ -97,32 +94,30 @@ int SaveReplay(int keep) {
     plat::SaveFileSafely(CurrentReplayPath(), EncodeReplay(Run.RunTime, events));
   }
   Replay.ReplayRecordList.clear();
-  return 0;
 }
 
-int LoadReplay() {
+void LoadReplay() {
   Replay.BestReplayTime = NoReplayTime;
   const std::string path = CurrentReplayPath();
-  if (plat::FileType(path) != plat::kFileNormal) return 0;
+  if (plat::FileType(path) != plat::kFileNormal) return;
   std::vector<uint8_t> bytes;
-  if (!plat::LoadFileBytes(path, bytes, kMaxReplayFileBytes)) return 0;
+  if (!plat::LoadFileBytes(path, bytes, kMaxReplayFileBytes)) return;
   DecodedReplay file;
   // A damaged file counts as none, so the next finished run replaces it.
-  if (!DecodeReplay(bytes.data(), bytes.size(), file)) return 0;
-  Replay.PlaybackMode = 1;
+  if (!DecodeReplay(bytes.data(), bytes.size(), file)) return;
+  Replay.PlaybackMode = kPlaybackLoaded;
   Replay.BestReplayTime = file.runTime;
   Replay.ReplayPlaybackList.assign(file.events.begin(), file.events.end());
   Replay.GhostInput = GhostInputVars{};
   FetchNextReplayEvent();
-  return 0;
 }
 
-int UpdatePlayback() {
+void UpdatePlayback() {
   // Without a closing event the last one can come due after the ghost has
   // been dropped at the exit.
-  if (Replay.PlaybackMode != 2 || !Run.Ghost) return 0;
+  if (Replay.PlaybackMode != kPlaybackGhost || !Run.Ghost) return;
   const Demo_Playback& e = Replay.PendingEvent;
-  if (e.step != Run.StepCounter) return 0;
+  if (e.step != Run.StepCounter) return;
   GhostInputVars& g = Replay.GhostInput;
   if (e.changedLeft) g.left = Toggled(g.left);
   if (e.changedRight) g.right = Toggled(g.right);
@@ -141,38 +136,34 @@ int UpdatePlayback() {
   ghost.hookVX = e.hookVX;
   ghost.hookVY = e.hookVY;
   FetchNextReplayEvent();
-  return 0;
 }
 
-int FetchNextReplayEvent() {
+void FetchNextReplayEvent() {
   std::deque<Demo_Playback>& list = Replay.ReplayPlaybackList;
   if (list.empty()) {
     Replay.PendingEvent = Demo_Playback{};
-    return 0;
+    return;
   }
   Replay.PendingEvent = list.front();
   list.pop_front();
-  return 0;
 }
 
-int ClearPlayback() {
-  Replay.PlaybackMode = 0;
+void ClearPlayback() {
+  Replay.PlaybackMode = kPlaybackNone;
   Replay.ReplayPlaybackList.clear();
   Replay.PendingEvent = Demo_Playback{};
-  return 0;
 }
 
 bool PlaybackPending() { return !Replay.ReplayPlaybackList.empty(); }
 
-int DeletePackReplays() {
+void DeletePackReplays() {
   const std::string dir = plat::PackPath(fe::Game.CurrentPack, "/replays/");
-  if (dir.empty()) return 0;
+  if (dir.empty()) return;
   for (const std::string& name : plat::ReadDir(dir)) {
     if (name.size() < 4 || name.compare(name.size() - 4, 4, "play") != 0) continue;
     const std::string path = dir + name;
     if (plat::FileType(path) == plat::kFileNormal) plat::DeleteFile(path);
   }
-  return 0;
 }
 
 }  // namespace play

@@ -19,8 +19,10 @@ constexpr int64_t kMaxReplayFileBytes = int64_t{64} << 20;
 using Demo_Playback = ReplayEvent;
 struct Demo_Record : ReplayEvent {
   // Appends one event made from the player (nothing without a player).
-  static int Capture();
+  static void Capture();
 };
+
+enum PlaybackModeValue { kPlaybackNone = 0, kPlaybackLoaded = 1, kPlaybackGhost = 2 };
 
 struct GhostInputVars {
   int left = 0, right = 0, jump = 0, fire = 0, rope = 0;
@@ -38,7 +40,7 @@ struct ReplayVars {
   std::deque<Demo_Playback> ReplayPlaybackList;
   int Recording = 0;
   int LastEventStep = 0;
-  int PlaybackMode = 0;  // 0 none, 1 replay file read, 2 ghost playing
+  int PlaybackMode = kPlaybackNone;
   Demo_Playback PendingEvent;
   int BestReplayTime = NoReplayTime;
   GhostInputVars GhostInput;
@@ -50,15 +52,15 @@ struct ReplayVars {
 extern ReplayVars Replay;
 void ResetReplay();
 
-int StartRecording();
-int UpdateRecording();
-int RecordInputChanges();
-int SaveReplay(int keep);
-int LoadReplay();
-int UpdatePlayback();
-int FetchNextReplayEvent();
-int ClearPlayback();
-int DeletePackReplays();
+void StartRecording();
+void UpdateRecording();
+void RecordInputChanges();
+void SaveReplay(int keep);
+void LoadReplay();
+void UpdatePlayback();
+void FetchNextReplayEvent();
+void ClearPlayback();
+void DeletePackReplays();
 // True while ghost events remain to be played (the ghost's exit test waits
 // for the list to run empty).
 bool PlaybackPending();

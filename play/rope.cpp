@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "platform/gfx.h"
-#include "play/palette.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/palette.h"
+#include "services/resources.h"
+#include "services/sound.h"
 
 namespace play {
 

@@ -3,6 +3,7 @@
 // hook's fixed numbers and the cell test of the flying hook.
 #pragma once
 #include "play/cellscan.h"
+#include "services/level.h"
 
 namespace play {
 

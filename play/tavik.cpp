@@ -2,10 +2,15 @@
 
 #include <cmath>
 
-#include "frontend/sound.h"
 #include "play/bullet.h"
 #include "play/particle.h"
+#include "play/playloop.h"
 #include "play/replay.h"
+#include "play/runstate.h"
+#include "services/geometry.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/sound.h"
 
 namespace play {
 
@@ -66,37 +71,46 @@ Probes MakeProbes(const Tavik& t) {
 
 void ContactProbes(const Probes& p, int i, int j, TileScan& s) {
   const float left = static_cast<float>(TileSize * i), top = static_cast<float>(TileSize * j);
-  if (s.hitLeft == 0 && Meets(p.left, i, j)) {
-    s.hitLeft = 1;
+  if (!s.hitLeft && Meets(p.left, i, j)) {
+    s.hitLeft = true;
     s.x = left + TileSize + p.w;
   }
-  if (s.hitRight == 0 && Meets(p.right, i, j)) {
-    s.hitRight = 1;
+  if (!s.hitRight && Meets(p.right, i, j)) {
+    s.hitRight = true;
     s.x = left - p.w;
   }
-  if (s.hitHead == 0 && Meets(p.head, i, j)) {
-    s.hitHead = 1;
+  if (!s.hitHead && Meets(p.head, i, j)) {
+    s.hitHead = true;
     s.y = top + TileSize + p.h;
   }
-  if (s.hitFloor == 0 && Meets(p.floor, i, j)) {
-    s.hitFloor = 1;
+  if (!s.hitFloor && Meets(p.floor, i, j)) {
+    s.hitFloor = true;
     s.y = top;
   }
-  if (s.onGround == 0 && Meets(p.ground, i, j)) s.onGround = 1;
+  if (!s.onGround && Meets(p.ground, i, j)) s.onGround = true;
 }
 
 void ScanCell(const Probes& p, int i, int j, int code, TileScan& s) {
-  if (code >= 0 && code <= 39) {
-    if (Meets(p.outer, i, j)) {
-      if (code != p.colour) s.N = code;
-      if (code == p.colour || code >= 20) s.safe = 1;
-    }
-    ContactProbes(p, i, j, s);
-  } else if (code == kTileNeutral) {
-    ContactProbes(p, i, j, s);
-    if (Meets(p.outer, i, j)) s.safe = 1;
-  } else if (code >= 40 && code <= 59) {
-    if (Meets(p.zone, i, j)) s.N = code;
+  switch (const TileKind kind = KindOf(code)) {
+    case TileKind::Block:
+    case TileKind::Changer:
+      if (Meets(p.outer, i, j)) {
+        if (code != p.colour) s.N = code;
+        // A block of the figure's own colour or any changer keeps it safe
+        // from the other blocks it touches in the same step.
+        if (code == p.colour || kind == TileKind::Changer) s.safe = true;
+      }
+      ContactProbes(p, i, j, s);
+      break;
+    case TileKind::Neutral:
+      ContactProbes(p, i, j, s);
+      if (Meets(p.outer, i, j)) s.safe = true;
+      break;
+    case TileKind::Zone:
+      if (Meets(p.zone, i, j)) s.N = code;
+      break;
+    default:
+      break;
   }
 }
 
@@ -220,10 +234,20 @@ void Tavik::Update() {
   if (onGround && inJump && vy >= 0) vy = jumpSpeed;
 
   // Colour rules.
-  const int n = s.N;
-  if (n >= 0 && n <= 19 && n != colour && s.safe == 0 && !IsGhost()) Die(n);
-  if (n >= 20 && n <= 39 && n - 20 != colour) SetColour(n - 20);
-  if (n >= 40 && n <= 59 && n - 40 != colour) Die(n - 40);
+  const int c = TileColour(s.N);
+  switch (KindOf(s.N)) {
+    case TileKind::Block:
+      if (c != colour && !s.safe && !IsGhost()) Die(c);
+      break;
+    case TileKind::Changer:
+      if (c != colour) SetColour(c);
+      break;
+    case TileKind::Zone:
+      if (c != colour) Die(c);
+      break;
+    default:
+      break;
+  }
 
   // Running or swinging.
   if (onRope == 1) {
@@ -268,23 +292,23 @@ void Tavik::Update() {
 }
 
 void Tavik::CheckExit() {
-  if (Run.LevelFinished != 0 || Run.CoinsLeft != 0) return;
+  if (Run.LevelFinished || Run.CoinsLeft != 0) return;
   const Box o = OuterBox();
   if (!BoxesOverlap(o.x1, o.y1, o.x2, o.y2, Level.ExitX, Level.ExitY, Level.ExitX + TileSize,
                     Level.ExitY + TileSize))
     return;
-  Run.LevelFinished = 1;
+  Run.LevelFinished = true;
   FinishLevel();
   SpawnSparkleParticles(x, y - 8);
   fe::PlaySoundEffect(fe::kSfxLevelEnd);
 }
 
 void Tavik::CheckGhostExit() {
-  if (Run.GhostFinished != 0 || PlaybackPending()) return;
+  if (Run.GhostFinished || PlaybackPending()) return;
   const Box o = OuterBox();
   if (BoxesOverlap(o.x1, o.y1, o.x2, o.y2, Level.ExitX - 8, Level.ExitY - 8, Level.ExitX + 8,
                    Level.ExitY + 8))
-    Run.GhostFinished = 1;
+    Run.GhostFinished = true;
 }
 
 void Tavik::Die(int c) {
@@ -316,22 +340,17 @@ TavikPtr NewFigureAtStart(int ghost) {
 
 }  // namespace
 
-int SpawnPlayer() {
+void SpawnPlayer() {
   Run.Player = NewFigureAtStart(0);
   SpawnSparkleParticles(Run.Player->x, Run.Player->y - 8);
-  return 0;
 }
 
-int SpawnGhost() {
+void SpawnGhost() {
   Run.Ghost = NewFigureAtStart(1);
-  return 0;
 }
 
-int RemovePlayer() {
+void RemovePlayer() {
   Run.Player.reset();
-  return 0;
 }
-
-int CallSpawnPlayer() { return SpawnPlayer(); }
 
 }  // namespace play

@@ -1,16 +1,12 @@
-// The figure, and the play loop that steps it: run state, countdown, coins,
-// status bar and the drawing of a frame of play.
+// The figure of play, for the player and the replay ghost: movement,
+// collision with the level's tiles, colour rules, rope and gun.
 //
 // Every simulation field is a 32-bit float and every angle goes through
 // SinDeg/CosDeg, so a run repeats exactly from the same per-step input.
 #pragma once
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "platform/gfx.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "services/levelfile.h"
 
 namespace play {
 
@@ -87,137 +83,16 @@ using TavikPtr = std::shared_ptr<Tavik>;
 // cells near the figure; ScanTiles gives the same answer as the full
 // column-major scan of the level (see FullScanTiles, kept for the tests).
 struct TileScan {
-  int N = -1;     // code of the last qualifying cell
-  int safe = 0;
-  int hitLeft = 0, hitRight = 0, hitHead = 0, hitFloor = 0, onGround = 0;
+  int N = -1;  // code of the last qualifying cell
+  bool safe = false;
+  bool hitLeft = false, hitRight = false, hitHead = false, hitFloor = false, onGround = false;
   float x = 0, y = 0;  // position after the contact pushes
 };
 TileScan ScanTiles(const LevelData& level, const Tavik& t);
 TileScan FullScanTiles(const LevelData& level, const Tavik& t);
 
-int SpawnPlayer();
-int SpawnGhost();
-int RemovePlayer();
-
-// ---------------------------------------------------------------- coins
-class coins {
- public:
-  int x = 0, y = 0;
-  int active = 1;
-
-  void Draw();
-  static void DrawAll();
-  static void CheckCollect();
-  void Collect();
-  static std::shared_ptr<coins> Create(int x, int y);
-};
-int ResetCoins();
-int ClearCoins();
-
-// ---------------------------------------------------------------- run state
-enum CountdownStateValue {
-  kCountdownIdle = 0,
-  kCountdownWaitPopup = 1,
-  kCountdownFirst = 2,
-  kCountdownSecond = 3,
-  kCountdownGo = 4,
-};
-
-struct RunVars {
-  // Play loop and time base.
-  int StepCounter = 0;
-  int StepsPerFrame = 8;
-  int TargetStepsPerFrame = 8;
-  int StepChangeTime = 0;
-  float TimeRate = 1.0f;
-  float TargetTimeRate = 1.0f;
-  int RespawnPhase = 1;
-  int LastAliveTime = 0;
-  int LastPlayedLevel = 0;
-  TavikPtr Player, Ghost;
-  int LevelFinished = 0;
-  int GhostFinished = 0;
-  float GlowAlpha = 0;
-  int DelayTimerState = 0;
-  int DelayTimerTime = 0;
-
-  // Countdown, banner and status bar.
-  int CountdownState = kCountdownIdle;
-  int CountdownTime = 0;
-  int BannerState = 0;
-  int BannerTime = 0;
-  float ReadyAlpha = 0, GoAlpha = 0;
-  float ReadyScale = 1.0f, GoScale = 1.0f;
-  int RunTime = 0;  // clock at go; the run's time once finished
-  int ShownRunTime = 0;
-  std::string TimeText;
-  int HudColour = 0;
-
-  // Coins.
-  std::vector<std::shared_ptr<coins>> CoinList;
-  int CoinsLeft = 0;
-  int CoinCycleIndex = 0;
-  int CoinCycleTime = 0;
-
-  // Level glow: a blurred thumbnail of the level, rebuilt per level start.
-  plat::ImagePtr GlowImage;
-};
-extern RunVars Run;
-// Back to the values the program starts with (clock values from the clock).
-void ResetRun();
-
-// Hooks for the play harness: called at fixed points of every step and
-// frame. Empty by default.
-struct PlayHooks {
-  void (*BeforePoll)(void* ctx) = nullptr;  // in StepGame, after StepCounter += 1
-  void (*AfterStep)(void* ctx) = nullptr;
-  void* ctx = nullptr;
-  // Headless runs leave the music alone (no sound library needed); the
-  // random track is still drawn so the random sequence stays the same.
-  bool NoMusic = false;
-};
-extern PlayHooks Hooks;
-
-// ---------------------------------------------------------------- play loop
-// The routine of game state 5: plays level n of the current pack until the
-// game state changes.
-void PlayLevel(int n);
-// The pieces of PlayLevel, for the harness: set-up (with preset, the level
-// is taken from it instead of LoadLevel), one frame, clean-up.
-void BeginPlay(int n, const LevelData* preset = nullptr);
-// One frame of play; with draw false nothing is drawn and the display is
-// not flipped (headless runs advance the clock themselves).
-void PlayFrame(bool draw);
-void EndPlay(int n);
-
-int StepGame();
-int FinishLevel();
-int RestartLevel();
-int ResetLevelRun();
-int StepDelayTimer();
-int CallSpawnPlayer();
-
-// ---------------------------------------------------------------- countdown
-int UpdateCountdown();
-int DrawCountdownOverlay();
-int UpdateReadyGoBanner();
-int DrawReadyGoBanner();
-int DrawBottomBar(float x, float y, int cycleColours);
-int UpdateTimeText();
-int DrawTimeText();
-// "m.ss:mmm": the running time leaves milliseconds without leading zeros.
-std::string StatusTimeText(int ms);
-
-// ---------------------------------------------------------------- drawing
-int DrawLevel(int noMarkers);
-int DrawGame();
-// The level in play is drawn from one picture of its background and cells,
-// made at each level start (play set-up) and dropped when play is left.
-void CacheLevelPicture();
-void DropLevelPicture();
-int RenderLevelGlow(int noMarkers, int noBackground);
-plat::ImagePtr MakeThumbnail(const plat::ImagePtr& image);
-int DrawGlow(float alpha);
-int ShowGlowDebug();
+void SpawnPlayer();
+void SpawnGhost();
+void RemovePlayer();
 
 }  // namespace play

@@ -8,9 +8,11 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dev libgl1-mesa-dri
   xvfb xdotool xauth x11-utils x11-apps imagemagick libxdamage1
-  python3 unzip zip openmpt123
+  python3 unzip zip openmpt123 locales
   clang libclang-rt-14-dev
 )
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 missing=()
 for p in "${PKGS[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -18,9 +20,22 @@ for p in "${PKGS[@]}"; do
   fi
 done
 if ((${#missing[@]})); then
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A German and a French locale (a comma as decimal point): the INI tests
+# check that files do not change with the user's locale, and skip without.
+have=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+gen=0
+for l in de_DE fr_FR; do
+  if ! grep -qx "$(echo "$l" | tr 'A-Z' 'a-z').utf8" <<<"$have"; then
+    grep -q "^$l.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null ||
+      echo "$l.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null || true
+    gen=1
+  fi
+done
+if ((gen)); then
+  $SUDO locale-gen >/dev/null 2>&1 || echo "could not generate the German and French locales"
 fi

@@ -25,6 +25,8 @@ if command -v clang++ >/dev/null 2>&1; then
   cmake --build "$FUZZ"
   fuzz replay_fuzz tests/fuzz/corpus "${FUZZ_SECONDS:-30}" "replay loader"
   fuzz level_fuzz tests/fuzz/level_corpus "${FUZZ_SECONDS:-10}" "level decoder"
+  fuzz zip_fuzz tests/fuzz/zip_corpus "${FUZZ_SECONDS:-15}" "zip scan and reader"
+  fuzz ini_fuzz tests/fuzz/ini_corpus "${FUZZ_SECONDS:-15}" "INI reader"
 else
   echo "clang++ is not installed: skipping the loaders' fuzz runs"
 fi

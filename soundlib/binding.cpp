@@ -1,6 +1,7 @@
 #include "soundlib/binding.h"
 
 #include "platform/system.h"
+#include "zip/zipfile.h"
 
 namespace soundlib {
 
@@ -26,6 +27,7 @@ void FillSlot(int index, const char* name, F& slot) {
 void LoadBassLibrary() {
   if (Loader.Loaded) return;
   Loader.Loaded = true;
+  zip::InitZipUnit();
   // A missing library is no error here: every slot gets the stub, and the
   // first call into it ends the program.
   Loader.Library = plat::LoadLibrary(kLibraryFileName);

@@ -11,7 +11,7 @@
 
 #include "editor/autotile.h"
 #include "platform/files.h"
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 #include "support/bytes.h"
 #include "tools/imagegen/image_manifest.h"
 

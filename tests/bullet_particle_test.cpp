@@ -10,8 +10,6 @@
 #include <random>
 #include <vector>
 
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "frontend/startup.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
@@ -20,7 +18,12 @@
 #include "play/harness.h"
 #include "play/objectlist.h"
 #include "play/particle.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/sound.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"

@@ -2,16 +2,18 @@
 // actions (the level-end ones above all) and the drawing colours.
 #include <gtest/gtest.h>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/textfield.h"
-#include "play/input.h"
-#include "play/popup.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "play/countdown.h"
+#include "play/runstate.h"
+#include "play/tavik.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/textfield.h"
 #include "support/sandbox.h"
 
 namespace {

@@ -4,18 +4,18 @@
 
 #include <filesystem>
 
-#include "frontend/config.h"
-#include "frontend/font.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
-#include "frontend/textfield.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/popup.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/input.h"
+#include "play/runstate.h"
+#include "services/config.h"
+#include "services/font.h"
+#include "services/gamestate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
+#include "services/resources.h"
+#include "services/textfield.h"
 #include "support/sandbox.h"
 
 namespace {

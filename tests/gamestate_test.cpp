@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "play/levelfile.h"
-#include "play/level.h"
+#include "frontend/dispatcher.h"
 #include "platform/files.h"
+#include "services/config.h"
+#include "services/level.h"
+#include "services/levelfile.h"
 #include "support/sandbox.h"
 
 namespace {

@@ -6,13 +6,17 @@
 
 #include <filesystem>
 
-#include "frontend/resources.h"
 #include "frontend/startup.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "play/coins.h"
+#include "play/draw.h"
 #include "play/harness.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/level.h"
+#include "services/resources.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 

@@ -8,14 +8,18 @@
 #include <random>
 #include <vector>
 
-#include "frontend/config.h"
-#include "frontend/sound.h"
 #include "platform/clock.h"
 #include "platform/headless.h"
 #include "play/bullet.h"
+#include "play/countdown.h"
 #include "play/harness.h"
-#include "play/popup.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/config.h"
+#include "services/geometry.h"
+#include "services/level.h"
+#include "services/popup.h"
+#include "services/sound.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 #include "support/sound_log.h"

@@ -8,12 +8,12 @@
 #include <iterator>
 #include <vector>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
 #include "frontend/startup.h"
-#include "platform/gfx.h"
 #include "platform/files.h"
+#include "platform/gfx.h"
+#include "services/config.h"
+#include "services/gamestate.h"
+#include "services/resources.h"
 #include "support/bytes.h"
 #include "support/sandbox.h"
 

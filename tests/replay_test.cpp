@@ -13,15 +13,20 @@
 #include <map>
 #include <vector>
 
-#include "frontend/buttons.h"
-#include "frontend/gamestate.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "play/bullet.h"
+#include "play/countdown.h"
 #include "play/harness.h"
-#include "play/popup.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/buttons.h"
+#include "services/gamestate.h"
+#include "services/geometry.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
 #include "support/bytes.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"

@@ -11,8 +11,6 @@
 #include <random>
 #include <vector>
 
-#include "frontend/resources.h"
-#include "frontend/sound.h"
 #include "frontend/startup.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
@@ -20,7 +18,12 @@
 #include "play/harness.h"
 #include "play/particle.h"
 #include "play/rope.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
+#include "services/geometry.h"
+#include "services/level.h"
+#include "services/resources.h"
+#include "services/sound.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "frontend/config.h"
-#include "frontend/sound.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "services/config.h"
+#include "services/sound.h"
 #include "soundlib/binding.h"
 
 namespace fs = std::filesystem;

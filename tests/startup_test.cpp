@@ -9,13 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
-#include "frontend/resources.h"
+#include "frontend/dispatcher.h"
+#include "frontend/driverchoice.h"
 #include "frontend/startup.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "services/config.h"
+#include "services/resources.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"
 

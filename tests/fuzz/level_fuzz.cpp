@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace {
 

@@ -7,9 +7,12 @@
 
 #include "play/bullet.h"
 #include "play/particle.h"
-#include "play/popup.h"
+#include "play/playloop.h"
 #include "play/replay.h"
-#include "play/tavik.h"
+#include "play/runstate.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
 
 namespace vtest {
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "play/harness.h"
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace vtest {
 

@@ -7,21 +7,23 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "frontend/buttons.h"
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
+#include "frontend/dispatcher.h"
 #include "frontend/levelselect.h"
 #include "frontend/options.h"
 #include "frontend/startup.h"
-#include "frontend/sound.h"
-#include "play/input.h"
-#include "play/level.h"
-#include "play/popup.h"
-#include "play/replay.h"
-#include "play/state.h"
-#include "play/tavik.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "play/playloop.h"
+#include "play/replay.h"
+#include "play/runstate.h"
+#include "play/state.h"
+#include "services/buttons.h"
+#include "services/config.h"
+#include "services/input.h"
+#include "services/level.h"
+#include "services/popup.h"
+#include "services/sound.h"
+#include "zip/zipfile.h"
 
 namespace fs = std::filesystem;
 
@@ -55,6 +57,9 @@ void ResetAllState() {
   play::ResetSharedLists();
   play::ResetReplay();
   play::ResetPopup();
+  // Wired as the start-up wires it, so a test can press any button.
+  play::InstallButtonActions();
+  zip::ResetZipUnit();
 }
 
 GameSandbox::GameSandbox(int driver) {

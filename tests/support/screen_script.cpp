@@ -1,12 +1,12 @@
 #include "support/screen_script.h"
 
-#include "frontend/config.h"
-#include "frontend/gamestate.h"
 #include "frontend/screens.h"
 #include "frontend/startup.h"
-#include "play/tavik.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "play/runstate.h"
+#include "services/config.h"
+#include "services/gamestate.h"
 
 namespace vtest {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "frontend/sound.h"
+#include "services/sound.h"
 
 namespace vtest {
 

@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "editor/autotile.h"
+#include "services/tiles.h"
 
 namespace levelc {
 
 namespace {
 
 struct Cell {
-  int tile = -1;
-  int object = 0;
+  int tile = play::kTileEmpty;
+  int object = play::kObjNone;
 };
 
 std::string Trim(const std::string& s) {
@@ -39,13 +40,20 @@ bool ParseMeaning(const std::string& text, Cell& cell) {
   if (coloured && !(in >> colour)) return false;
   if (in >> extra) return false;
   if (coloured) {
-    if (colour < 0 || colour > 19) return false;
-    cell.tile = colour + (word == "changer" ? 20 : word == "zone" ? 40 : 0);
+    if (colour < 0 || colour >= play::kPaletteColours) return false;
+    const play::TileKind kind = word == "changer" ? play::TileKind::Changer
+                                : word == "zone"  ? play::TileKind::Zone
+                                                  : play::TileKind::Block;
+    cell.tile = play::TileCode(kind, colour);
     return true;
   }
   static const std::map<std::string, Cell> kPlain = {
-      {"neutral", {60, 0}}, {"norope", {61, 0}}, {"empty", {-1, 0}},
-      {"start", {-1, 1}},   {"exit", {-1, 2}},   {"coin", {-1, 3}}};
+      {"neutral", {play::kTileNeutral, play::kObjNone}},
+      {"norope", {play::kTileNoRope, play::kObjNone}},
+      {"empty", {play::kTileEmpty, play::kObjNone}},
+      {"start", {play::kTileEmpty, play::kObjStart}},
+      {"exit", {play::kTileEmpty, play::kObjExit}},
+      {"coin", {play::kTileEmpty, play::kObjCoin}}};
   auto it = kPlain.find(word);
   if (it == kPlain.end()) return false;
   cell = it->second;

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "play/levelfile.h"
+#include "services/levelfile.h"
 
 namespace levelc {
 

@@ -20,6 +20,7 @@
 
 #include "platform/files.h"
 #include "play/harness.h"
+#include "play/runstate.h"
 #include "play/tavik.h"
 #include "preview.h"
 #include "search.h"

@@ -1,6 +1,7 @@
 #include "preview.h"
 
-#include "frontend/resources.h"
+#include "services/resources.h"
+#include "services/tiles.h"
 
 #include <png.h>
 
@@ -27,24 +28,35 @@ void Cell(Image& img, int x0, int y0, int s, int code, int obj) {
       const bool edge = dx == 0 || dy == 0 || dx == s - 1 || dy == s - 1;
       const bool mid = dx >= s / 4 && dx < s - s / 4 && dy >= s / 4 && dy < s - s / 4;
       int r = 16, g = 18, b = 28;
-      if (code >= 0 && code <= 19) {
-        const auto p = Pal(code);
-        r = edge ? p[0] / 2 : p[0], g = edge ? p[1] / 2 : p[1], b = edge ? p[2] / 2 : p[2];
-      } else if (code >= 20 && code <= 39) {
-        const auto p = Pal(code - 20);
-        r = mid ? 255 : p[0], g = mid ? 255 : p[1], b = mid ? 255 : p[2];
-        if (edge) r = g = b = 255;
-      } else if (code >= 40 && code <= 59) {
-        const auto p = Pal(code - 40);
-        r = 16 + p[0] * 2 / 5, g = 18 + p[1] * 2 / 5, b = 28 + p[2] * 2 / 5;
-      } else if (code == 60) {
-        r = g = b = edge ? 90 : 150;
-      } else if (code == 61) {
-        r = g = b = ((dx + dy) % 4 == 0) ? 110 : 45;
+      switch (play::KindOf(code)) {
+        case play::TileKind::Block: {
+          const auto p = Pal(play::TileColour(code));
+          r = edge ? p[0] / 2 : p[0], g = edge ? p[1] / 2 : p[1], b = edge ? p[2] / 2 : p[2];
+          break;
+        }
+        case play::TileKind::Changer: {
+          const auto p = Pal(play::TileColour(code));
+          r = mid ? 255 : p[0], g = mid ? 255 : p[1], b = mid ? 255 : p[2];
+          if (edge) r = g = b = 255;
+          break;
+        }
+        case play::TileKind::Zone: {
+          const auto p = Pal(play::TileColour(code));
+          r = 16 + p[0] * 2 / 5, g = 18 + p[1] * 2 / 5, b = 28 + p[2] * 2 / 5;
+          break;
+        }
+        case play::TileKind::Neutral:
+          r = g = b = edge ? 90 : 150;
+          break;
+        case play::TileKind::NoRope:
+          r = g = b = ((dx + dy) % 4 == 0) ? 110 : 45;
+          break;
+        case play::TileKind::Empty:
+          break;
       }
-      if (obj == 1 && mid) r = 0, g = 255, b = 0;
-      if (obj == 2 && (edge || (dx == s / 2))) r = g = b = 255;
-      if (obj == 3) {
+      if (obj == play::kObjStart && mid) r = 0, g = 255, b = 0;
+      if (obj == play::kObjExit && (edge || (dx == s / 2))) r = g = b = 255;
+      if (obj == play::kObjCoin) {
         const int cx = 2 * dx - s + 1, cy = 2 * dy - s + 1;
         if (cx * cx + cy * cy <= (s - 2) * (s - 2)) r = 255, g = 215, b = 0;
       }

@@ -1,8 +1,9 @@
 #include "sim.h"
 
 #include "play/bullet.h"
-#include "play/input.h"
-#include "play/level.h"
+#include "play/runstate.h"
+#include "services/geometry.h"
+#include "services/level.h"
 
 namespace solve {
 

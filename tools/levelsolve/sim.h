@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "play/levelfile.h"
 #include "play/tavik.h"
+#include "services/levelfile.h"
 
 namespace solve {
 

@@ -1,0 +1,175 @@
+// INI files of 100 sections with 100 parameters each: load, look every
+// parameter up by name, sort, save; beside Python's configparser reading,
+// looking up and writing the same file in the same run, as the baseline.
+// Saving waits for the disk (fsync) so that a crash cannot cut the file,
+// which configparser's write does not: the wait is shown apart, beside an
+// fsync of configparser's file, and the totals are given with and without.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ini/ini.h"
+
+namespace {
+
+constexpr int kSections = 100, kParams = 100, kRuns = 15;
+
+using Clock = std::chrono::steady_clock;
+double MsSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+std::string Name(const char* stem, int i) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%s%03d", stem, i);
+  return buf;
+}
+std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+// Sections and parameters in a scrambled order, so sorting has work to do;
+// every seventh parameter carries a comment.
+std::string MakeFile() {
+  std::string text = "; benchmark settings\r\n";
+  for (int s = 0; s < kSections; ++s) {
+    text += "[" + Name("Section", (s * 37) % kSections) + "]\r\n";
+    for (int p = 0; p < kParams; ++p) {
+      const int k = (p * 61 + s) % kParams;
+      text += Name("Key", k) + "=\"value " + std::to_string(s * kParams + k) + "\"";
+      if (k % 7 == 0) text += "\t;note " + std::to_string(k);
+      text += "\r\n";
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+const char kPython[] = R"(
+import configparser, os, statistics, sys, time
+src, out, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
+names = [('Section%03d' % s, ['Key%03d' % k for k in range(100)]) for s in range(100)]
+phases = {'read': [], 'lookup': [], 'write': [], 'fsync': []}
+for _ in range(runs):
+    t = time.perf_counter()
+    cp = configparser.ConfigParser(interpolation=None, comment_prefixes=(';',),
+                                   inline_comment_prefixes=(';',))
+    cp.optionxform = str
+    cp.read(src, encoding='latin-1')
+    phases['read'].append(time.perf_counter() - t)
+    t = time.perf_counter()
+    total = 0
+    for s, keys in names:
+        for k in keys:
+            total += len(cp.get(s, k))
+    phases['lookup'].append(time.perf_counter() - t)
+    assert total > 0
+    t = time.perf_counter()
+    with open(out, 'w', encoding='latin-1') as f:
+        cp.write(f)
+    phases['write'].append(time.perf_counter() - t)
+    t = time.perf_counter()
+    fd = os.open(out, os.O_RDONLY)
+    os.fsync(fd)
+    os.close(fd)
+    phases['fsync'].append(time.perf_counter() - t)
+print(' '.join('%.4f' % (1000 * statistics.median(phases[p])) for p in ('read', 'lookup', 'write', 'fsync')))
+)";
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  char tmpl[] = "/tmp/velkor-ini-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  const std::string dir = tmpl;
+  const std::string src = dir + "/settings.ini", out = dir + "/saved.ini";
+  const std::string text = MakeFile();
+  std::ofstream(src, std::ios::binary) << text;
+  std::ofstream(dir + "/baseline.py") << kPython;
+
+  std::vector<std::u16string> sections, params;
+  for (int i = 0; i < kSections; ++i) sections.push_back(Wide(Name("Section", i)));
+  for (int i = 0; i < kParams; ++i) params.push_back(Wide(Name("Key", i)));
+
+  std::vector<double> load, lookup, sort, format, sync;
+  for (int run = 0; run < kRuns; ++run) {
+    std::filesystem::remove(out);  // an unchanged file would not be written again
+    ini::TINIFile file(Wide(src));
+    auto t = Clock::now();
+    if (!file.Load()) return 1;
+    load.push_back(MsSince(t));
+    t = Clock::now();
+    size_t total = 0;
+    for (const auto& s : sections)
+      for (const auto& p : params) total += file.GetValue(s, p, u"").size();
+    lookup.push_back(MsSince(t));
+    if (total == 0) return 1;
+    t = Clock::now();
+    file.Sort();
+    sort.push_back(MsSince(t));
+    file.SetFilename(Wide(out));
+    t = Clock::now();
+    if (ini::WriteIniText(file, false).size() != text.size()) return 1;
+    format.push_back(MsSince(t));
+    t = Clock::now();
+    if (!file.Save(0)) return 1;
+    sync.push_back(std::max(0.0, MsSince(t) - format.back()));
+  }
+
+  double py[4] = {0, 0, 0, 0};
+  const std::string cmd = "python3 " + dir + "/baseline.py " + src + " " + dir + "/py.ini " +
+                          std::to_string(kRuns);
+  FILE* pipe = popen(cmd.c_str(), "r");
+  const bool havePython =
+      pipe && std::fscanf(pipe, "%lf %lf %lf %lf", &py[0], &py[1], &py[2], &py[3]) == 4;
+  if (pipe) pclose(pipe);
+
+  struct Row {
+    const char* label;
+    double ours;
+    int pyPhase;  // -1: none
+  };
+  const Row rows[] = {
+      {"load / read", Median(load), 0},
+      {"look up all 10000", Median(lookup), 1},
+      {"sort", Median(sort), -1},
+      {"save: lines / write", Median(format), 2},
+      {"save: disk wait / fsync", Median(sync), 3},
+  };
+  std::printf("INI file: %d sections x %d parameters, %zu bytes; medians of %d runs\n", kSections,
+              kParams, text.size(), kRuns);
+  std::printf("%-26s %9s %16s %8s\n", "phase", "ini ms", "configparser ms", "ratio");
+  double ours = 0, base = 0, oursNoSync = 0, baseNoSync = 0;
+  for (const Row& r : rows) {
+    const double b = r.pyPhase >= 0 ? py[r.pyPhase] : 0;
+    ours += r.ours;
+    base += b;
+    if (r.pyPhase != 3) {
+      oursNoSync += r.ours;
+      baseNoSync += b;
+    }
+    if (r.pyPhase >= 0 && havePython) {
+      std::printf("%-26s %9.3f %16.3f %7.1fx\n", r.label, r.ours, b, b / r.ours);
+    } else {
+      std::printf("%-26s %9.3f %16s %8s\n", r.label, r.ours, "-", "-");
+    }
+  }
+  if (!havePython) {
+    std::printf("python3 did not run: no baseline\n");
+  } else {
+    std::printf("%-26s %9.3f %16.3f %7.1fx\n", "total", ours, base, base / ours);
+    std::printf("%-26s %9.3f %16.3f %7.1fx\n", "total without disk waits", oursNoSync, baseNoSync,
+                baseNoSync / oursNoSync);
+  }
+  std::filesystem::remove_all(dir);
+  return 0;
+}

@@ -1,0 +1,24 @@
+// Coins: collected by touching their cell; the last one opens the exit.
+#pragma once
+#include <memory>
+
+namespace play {
+
+class coins {
+ public:
+  int x = 0, y = 0;
+  int active = 1;
+
+  void Draw();
+  static void DrawAll();
+  static void CheckCollect();
+  void Collect();
+  static std::shared_ptr<coins> Create(int x, int y);
+};
+void ResetCoins();
+void ClearCoins();
+// Places the start, the exit and the coins of the loaded level for a run;
+// returns 0.
+int SetupLevelObjects(int keepCoins);
+
+}  // namespace play

@@ -1,0 +1,74 @@
+// The engine's own member list: a walk over an archive's local file headers,
+// independent of the zip library, sorted by name for index access and lookup.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "zip/records.h"
+
+namespace plat {
+class Stream;
+}
+
+namespace zip {
+
+struct SZipFileEntry {
+  std::string fullName;    // as stored (lower-cased when the list ignores case)
+  std::string simpleName;  // what sorting and lookup use
+  std::string dirPath;     // slashes as separators; "" when there is none
+  int64_t dataOffset = 0;  // stream position of the member's data
+  SZIPFileHeader header;
+
+  // Byte order: the first differing byte codes' difference, else the
+  // length difference; capitals therefore sort before small letters.
+  int Compare(const SZipFileEntry& other) const;
+  int lessThan(const SZipFileEntry& other) const { return Compare(other) < 0; }
+  int equals(const SZipFileEntry& other) const { return Compare(other) == 0; }
+};
+
+// Splits a member name at its last slash or backslash: the name after it,
+// and the directory before it with slashes ("" without a separator, or when
+// the name ends in one).
+void SplitMemberName(const std::string& fullName, std::string& simpleName, std::string& dirPath);
+
+// What the scan needs of the central directory, read only for members whose
+// sizes follow their data.
+struct CentralDirectory {
+  std::vector<std::pair<int64_t, SZIPFileDataDescriptor>> members;  // by header position
+  int64_t start = 0;
+};
+
+class TZipFileList {
+ public:
+  // Scans every local header from the stream's position and sorts the
+  // members (stable: equal names keep their archive order). nullptr when
+  // the stream is missing. The stream stays open where the scan stopped.
+  static std::unique_ptr<TZipFileList> create(plat::Stream* stream, int ignoreCase, int ignorePaths);
+
+  int getFileCount() const { return static_cast<int>(entries.size()); }
+  // A bad index ends the program through a runtime error.
+  SZipFileEntry getFileInfo(int index) const;
+  std::optional<SZipFileEntry> findFile(const std::string& name) const;
+  // Records the member at the stream position; 0 at the end of the headers.
+  int scanLocalHeader();
+  int extractFilename(SZipFileEntry& entry) const;
+  static int deletePathFromFilename(std::string& name);
+
+  plat::Stream* stream = nullptr;  // the caller's; only valid while it keeps it open
+  std::vector<SZipFileEntry> entries;
+  int ignoreCase = 0;
+  int ignorePaths = 0;
+
+ private:
+  // Members whose sizes follow their data (flag bit 3) take them from the
+  // central directory, read once on the first such member; the next header
+  // is where the directory's next member starts, past the data descriptor.
+  // False when the directory does not list the member.
+  bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes, int64_t& next);
+  std::optional<CentralDirectory> central_;
+};
+
+}  // namespace zip

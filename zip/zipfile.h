@@ -1,0 +1,122 @@
+// Zip archives: the writer the pack export uses and the reader, over the zip
+// library (minizip), with the engine's own member list beside the library's
+// bookkeeping.
+//
+// Results: openZip gives 1 on success and 0 on failure; addFile, addStream,
+// closeZip and extractFileToDisk give 0 when everything was written and a
+// non-zero result otherwise, so a caller can tell a bad archive from a good
+// one.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "zip/filelist.h"
+
+namespace zip {
+
+// Members are read whole into memory; larger ones are refused.
+constexpr int64_t kMaxMemberBytes = int64_t{1} << 30;
+
+struct ZipUnit {
+  bool started = false;
+};
+extern ZipUnit Unit;
+// Run once (start-up and the sound-library loader both call it); returns 0.
+int InitZipUnit();
+void ResetZipUnit();
+
+// A member's time stamp from a date text "08 Dec 2026" (the month's English
+// name, any case; an unknown one gives January) and a time text "14:07:59".
+tm_zip TmZipFromTexts(const std::string& date, const std::string& time);
+
+class ZipFile {
+ public:
+  virtual ~ZipFile() = default;
+  // Rebuilds the member list by scanning the archive file `name`.
+  void readFileList();
+  void clearFileList() { fileList.reset(); }
+  int getFileCount() const { return fileList ? fileList->getFileCount() : 0; }
+  void setName(const std::string& n) { name = n; }
+  std::string getName() const { return name; }
+  // A bad index (also without a list) ends the program through a runtime error.
+  SZipFileEntry getFileInfo(int index) const;
+  std::optional<SZipFileEntry> findFile(const std::string& memberName) const;
+
+ protected:
+  std::string name;
+  std::unique_ptr<TZipFileList> fileList;
+};
+
+class RawDeflater;
+
+class ZipWriter : public ZipFile {
+ public:
+  ZipWriter();
+  ZipWriter(const ZipWriter&) = delete;
+  ZipWriter& operator=(const ZipWriter&) = delete;
+  // Finishes an archive still open, so it is never left without its directory.
+  ~ZipWriter() override;
+
+  // append 0 creates (replacing a file of that name), otherwise adds to an
+  // existing archive. An archive still open is finished first.
+  int openZip(const std::string& archiveName, int append);
+  // -1 (zlib's default) to 9; other values, or no open archive, change nothing.
+  void setCompressionLevel(int level);
+  // The member is named exactly like fileName; an empty password stores it
+  // without encryption.
+  int addFile(const std::string& fileName, const std::string& password);
+  // The stream's bytes from its position to its end, stamped with the
+  // current local time; the stream is closed.
+  int addStream(plat::Stream* stream, const std::string& entryName, const std::string& password);
+  int closeZip(const std::string& comment);
+
+  int getCompressionLevel() const { return compressionLevel; }
+
+ private:
+  int WriteMember(const std::string& memberName, const tm_zip& time, const std::vector<uint8_t>& bytes,
+                  const std::string& password);
+
+  void* handle = nullptr;
+  int compressionLevel = -1;
+  bool failed_ = false;  // a member of the open archive was not written
+  std::unique_ptr<RawDeflater> deflater_;
+  std::vector<uint8_t> packed_;
+};
+
+// A memory stream that owns its bytes; independent of the reader once handed out.
+class ZipRamStream : public plat::MemoryStream {
+ public:
+  using plat::MemoryStream::MemoryStream;
+  // size zero bytes at position 0; nullptr when they cannot be allocated.
+  static std::unique_ptr<ZipRamStream> create(size_t size, int readable, int writable);
+};
+
+class ZipReader : public ZipFile {
+ public:
+  ZipReader() = default;
+  ZipReader(const ZipReader&) = delete;
+  ZipReader& operator=(const ZipReader&) = delete;
+  ~ZipReader() override;
+
+  int openZip(const std::string& archiveName);
+  // A read-only stream of the member's bytes at position 0, or nullptr when
+  // the member is missing, larger than kMaxMemberBytes, damaged, or the
+  // password is wrong.
+  std::unique_ptr<ZipRamStream> extractFile(const std::string& memberName, int caseSensitive,
+                                            const std::string& password);
+  // Replaces the output file only after a successful extraction; without
+  // one an existing file stays as it was (a missing one is created empty).
+  int extractFileToDisk(const std::string& memberName, const std::string& outputPath, int caseSensitive,
+                        const std::string& password);
+  int closeZip();
+
+ private:
+  void* handle = nullptr;
+  int64_t archiveBytes_ = 0;  // no member can hold more than the file has
+};
+
+}  // namespace zip
