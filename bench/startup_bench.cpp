@@ -8,9 +8,9 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
+#include "bench/game_copy.h"
 #include "frontend/dispatcher.h"
 #include "frontend/startup.h"
 #include "platform/gfx.h"
@@ -18,19 +18,6 @@
 #include "platform/system.h"
 
 namespace fs = std::filesystem;
-
-static std::string MakeGameCopy() {
-  char tmpl[] = "/tmp/velkor-bench-XXXXXX";
-  std::string dir = mkdtemp(tmpl);
-  for (const auto& e : fs::directory_iterator(VELKOR_GAME_DIR)) {
-    const std::string name = e.path().filename().string();
-    if (name == "Data" || name == "velkor") continue;
-    fs::create_symlink(e.path(), fs::path(dir) / name);
-  }
-  fs::create_directories(fs::path(dir) / "Data/Packs/base/Levels");
-  fs::create_directories(fs::path(dir) / "Data/Packs/base/replays");
-  return dir;
-}
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -40,12 +27,7 @@ int main(int argc, char** argv) {
   for (int driver : {1, 2}) {
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
-      const std::string dir = MakeGameCopy();
-      {
-        const int32_t cfg[9] = {1000, 1000, 87, 83, 65, 68, 32, 0, driver};
-        std::ofstream(dir + "/Data/config.dat", std::ios::binary)
-            .write(reinterpret_cast<const char*>(cfg), sizeof(cfg));
-      }
+      const std::string dir = vbench::MakeGameCopy(driver);
       fs::current_path(dir);
       plat::SetProgramDir(dir);
       plat::SetProgramArgs({dir + "/velkor"});

@@ -1,5 +1,6 @@
 #include "frontend/options.h"
 
+#include "editor/packs.h"
 #include "frontend/menuframe.h"
 #include "platform/gfx.h"
 #include "play/runstate.h"
@@ -47,12 +48,18 @@ void ResetUploadDialogSlot() { g_upload = NoUploadDialog(); }
 void RunOptions() {
   MenuFrame frame(true);
   g_upload.Reset();
+  editor::ScanPacks(0);
   LoadMenuBackdrop();
   frame.Open();
   while (frame.Running()) {
     frame.Begin(g_upload.Closed());
     g_upload.Update();
     DrawOptions();
+    // The list takes clicks also while an upload page is shown. A pack
+    // chosen here is current with its records at once; the level behind
+    // stays the one loaded on entry.
+    editor::PickPackFromList(0);
+    editor::DrawPackList();
     g_upload.Draw();
     plat::SetAlpha(1.0f);
     // Escape leaves also while the dialog is open.

@@ -1,6 +1,8 @@
 #include "frontend/startup.h"
 
 #include "assets/builtin_levels.h"
+#include "editor/editor.h"
+#include "editor/packs.h"
 #include "frontend/dispatcher.h"
 #include "frontend/driverchoice.h"
 #include "frontend/screens.h"
@@ -228,13 +230,16 @@ void LoadPlayPictures() {
   }
 }
 
-// The editor's pictures, an empty level and the editor's text fields.
+// The editor's pictures, an empty level, the editor's text fields with their
+// actions and its empty pack list.
 void PrepareEditor() {
   LoadImages(&R::ImgEditorPalette, &R::ImgToolHelp);
   play::ClearLevelGrids();
   Res.LevelNameInput = GInput::Create(70, 568, kInputLevelName, play::kLevelTextMax);
   Res.LevelAuthorInput = GInput::Create(370, 568, kInputLevelAuthor, play::kLevelTextMax);
   Res.NewPackNameInput = GInput::Create(310, 300, kInputNewPackName, 20);
+  editor::InstallTextFieldActions();
+  editor::ResetPackList();
 }
 
 // The menus' pointer, pictures and buttons, the upload name field and
@@ -274,6 +279,7 @@ void RunGame() {
   StartUp();
   InstallScreens();
   Screens().PlayLevel = &play::PlayLevel;
+  Screens().RunEditor = &editor::RunEditor;
   EnterStartState();
   RunDispatcher();
   SaveConfig();

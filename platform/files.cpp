@@ -122,6 +122,8 @@ bool CreateDir(const std::string& path) {
   return ::mkdir(ResolvePath(path).c_str(), 0777) == 0;
 }
 
+bool DeleteDir(const std::string& path) { return ::rmdir(ResolvePath(path).c_str()) == 0; }
+
 std::vector<std::string> ReadDir(const std::string& path) {
   std::vector<std::string> names;
   std::string dir = ResolvePath(path);

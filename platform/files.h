@@ -22,6 +22,7 @@ int64_t FileSize(const std::string& path);  // -1 when missing
 int64_t FileTime(const std::string& path);
 bool DeleteFile(const std::string& path);
 bool CreateDir(const std::string& path);  // no parents
+bool DeleteDir(const std::string& path);  // an empty folder only
 // Names in the directory (without "." and ".."), sorted by name.
 std::vector<std::string> ReadDir(const std::string& path);
 bool ChangeDir(const std::string& path);

@@ -1,6 +1,7 @@
 // Drawing of the level, the figure and one whole frame of play.
 #include "play/draw.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/gfx.h"
@@ -72,11 +73,6 @@ void DrawCell(int i, int j, const LevelData& level) {
   }
 }
 
-void DrawCells() {
-  for (int i = 0; i < kLevelW; ++i)
-    for (int j = 0; j < kLevelH; ++j) DrawCell(i, j, Level);
-}
-
 void DrawBackground() {
   for (int x = 0; x <= 768; x += 128)
     for (int y = 0; y <= 512; y += 128)
@@ -109,6 +105,11 @@ void DrawMarkersAndCoins(int noMarkers) {
 }
 
 }  // namespace
+
+void DrawCells(int x0, int y0, int x1, int y1) {
+  for (int i = std::max(x0, 0); i <= std::min(x1, kLevelW - 1); ++i)
+    for (int j = std::max(y0, 0); j <= std::min(y1, kLevelH - 1); ++j) DrawCell(i, j, Level);
+}
 
 void DrawLevel(int noMarkers) {
   plat::SetColor(255, 255, 255);

@@ -12,6 +12,8 @@
 
 namespace fe {
 
+TextFieldHooks FieldHooks;
+
 namespace {
 
 constexpr int kBlinkMs = 400;
@@ -64,8 +66,11 @@ void EnterPressed(GInput& f) {
     case kInputLevelName:
     case kInputLevelAuthor:
     case kInputUploaderName:
+      f.active = 0;
+      break;
     case kInputNewPackName:
       f.active = 0;
+      if (FieldHooks.NewPackEntered) FieldHooks.NewPackEntered(f.text);
       break;
     default:
       break;
@@ -100,6 +105,7 @@ void GInput::Update() {
     }
     cursorX = static_cast<int>(text.size()) * kCharWidth;
   }
+  if (FieldHooks.Updated) FieldHooks.Updated(*this);
   // Focus follows a click. The live pointer is used on every screen (the
   // editor refreshes its own copy from it each frame anyway), and a hidden
   // field takes no focus: a committed record field must not commit again.

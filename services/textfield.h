@@ -46,6 +46,17 @@ class GInput {
   bool Contains(float px, float py) const;
 };
 
+// The work of the fields that lies in the editor, above them: Enter in the
+// new-pack field makes the pack, and every field's update turns the editor's
+// help page to the fields' topic while the editor's pointer is over it. The
+// editor installs them (editor::InstallTextFieldActions); unset, nothing
+// happens.
+struct TextFieldHooks {
+  void (*NewPackEntered)(const std::string& name) = nullptr;
+  void (*Updated)(const GInput& field) = nullptr;
+};
+extern TextFieldHooks FieldHooks;
+
 // Typed characters the field accepts: 32 and up except 127, and only codes
 // that fit the 8-bit files the names are stored in.
 bool IsTypeableChar(int code);

@@ -208,12 +208,27 @@ struct DialogStandIn {
   static inline bool open = true;
 };
 
-TEST_F(MenuScreensTest, OptionsButtonsRestWhileAnUploadPageIsShown) {
+TEST_F(MenuScreensTest, OptionsButtonsRestWhileAnUploadPageIsShownButThePackListTakesClicks) {
+  UsePack("zeta");
+  UsePack("alpha");
+  fe::Records.RecordTimes[1][0] = 12345;
+  fe::SaveRecordsAndStatus();
+  fe::Game.CurrentPack = "base";
+  fe::LoadRecords();
   fe::UploadDialog() = {[] { ++DialogStandIn::resets; }, [] { ++DialogStandIn::updates; }, [] {},
                         [] { return !DialogStandIn::open; }};
+  std::vector<int> backdrop;
+  auto tiles = [] { return std::vector<int>(&play::Level.TileGrid[0][0], &play::Level.TileGrid[0][0] + 1800); };
   FrameScript s;
+  s.at[3] = [&] { backdrop = tiles(); };
   s.at[5] = [] { Click(110, 190); };  // keys: nothing while a page is shown
-  s.at[8] = [] { DialogStandIn::open = false; };
+  s.at[6] = [] { Click(550, 132); };  // "alpha", first in the list
+  s.at[8] = [&] {
+    EXPECT_EQ(fe::Game.CurrentPack, "alpha");
+    EXPECT_EQ(fe::Records.RecordTimes[1][0], 12345);
+    EXPECT_EQ(tiles(), backdrop);
+    DialogStandIn::open = false;
+  };
   s.at[10] = [] { Click(110, 190); };
   Run(fe::kStateOptions, fe::RunOptions, s);
   EXPECT_EQ(s.flips, 12);

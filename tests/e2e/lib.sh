@@ -40,9 +40,8 @@ e2e_wait_window() {
   return 1
 }
 
-# e2e_require_x_tools: exits 77 (skipped) when a tool the driven tests need
-# is missing.
-e2e_require_x_tools() {
+# e2e_need_x_tools: exits 77 (skipped) when the drivers' X tools are missing.
+e2e_need_x_tools() {
   local tool
   for tool in Xvfb xdotool xwd xdpyinfo python3; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -51,31 +50,23 @@ e2e_require_x_tools() {
     { echo "skipped: libXdamage is not installed"; exit 77; }
 }
 
-# e2e_session NAME GAME_DIR: a work folder WORK with a game copy and its
-# shots/ folder, Xvfb started, and everything stopped and removed on exit.
-# Defines e2e_keep and e2e_fail.
-e2e_session() {
-  E2E_NAME=$1
-  WORK=$(mktemp -d "/tmp/velkor-$E2E_NAME-XXXXXX")
-  XPID=""; GPID=""
-  trap e2e_cleanup EXIT
-  mkdir -p "$WORK/shots"
-  e2e_game_copy "$2" "$WORK"
-  e2e_start_xvfb "$WORK" || e2e_fail "Xvfb did not start"
-}
+# The drive tests below keep WORK, XPID and GPID and name their artifacts
+# with E2E_TAG ("road", "editor").
 
+# e2e_cleanup: ends the game and Xvfb, removes WORK (an EXIT trap).
 e2e_cleanup() {
-  # The driver holds the game with SIGSTOP around its key presses.
-  [ -n "$GPID" ] && kill -CONT "$GPID" 2>/dev/null && kill "$GPID" 2>/dev/null
-  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  # A driver may hold the game with SIGSTOP around its key presses.
+  [ -n "${GPID:-}" ] && kill -CONT "$GPID" 2>/dev/null && kill "$GPID" 2>/dev/null
+  [ -n "${XPID:-}" ] && kill "$XPID" 2>/dev/null
   rm -rf "$WORK"
 }
 
-# e2e_keep TAG: screenshots of every stage (PNG when ImageMagick is there),
-# the game's output and its Data folder go to a kept directory.
-e2e_keep() {
+# e2e_keep_artifacts pass|fail: screenshots of every stage (PNG when
+# ImageMagick is there), the game's output and its Data folder go to a kept
+# directory.
+e2e_keep_artifacts() {
   local keep s
-  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-$E2E_NAME-$1-XXXXXX")
+  keep=$(mktemp -d "${VELKOR_E2E_ARTIFACTS:-/tmp}/velkor-$E2E_TAG-$1-XXXXXX")
   for s in "$WORK"/shots/*.xwd; do
     [ -f "$s" ] || continue
     if command -v convert >/dev/null; then
@@ -91,32 +82,36 @@ e2e_keep() {
 
 e2e_fail() {
   echo "FAILED: $*"
-  e2e_keep fail
+  e2e_keep_artifacts fail
   echo "--- game output ---"
   cat "$WORK/out.log" 2>/dev/null
   exit 1
 }
 
-# e2e_start_game: runs the game in WORK (output to out.log), sets GPID and
-# WID.
+# e2e_start_game GAME_DIR: a game folder in WORK, Xvfb, the game started in
+# it; sets GPID and WID.
 e2e_start_game() {
+  mkdir -p "$WORK/shots"
+  e2e_game_copy "$1" "$WORK"
+  e2e_start_xvfb "$WORK" || e2e_fail "Xvfb did not start"
+  E2E_START=$(date +%s)
   (cd "$WORK" && exec ./velkor) >"$WORK/out.log" 2>&1 &
   GPID=$!
   e2e_wait_window || e2e_fail "no window"
 }
 
-# e2e_wait_exit: the driver ended the game through the main menu's exit
-# button; it must end by itself with exit code 0.
+# e2e_wait_exit: the main menu's exit button ends the game through the save
+# path with exit code 0.
 e2e_wait_exit() {
   local code
-  for _ in $(seq 100); do kill -0 $GPID 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $GPID 2>/dev/null; then
+  for _ in $(seq 100); do kill -0 "$GPID" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$GPID" 2>/dev/null; then
     python3 "$(dirname "${BASH_SOURCE[0]}")/xclose.py" "$WID"
     sleep 2
     e2e_fail "the exit button did not end the game"
   fi
-  wait $GPID; code=$?; GPID=""
-  echo "game exit code: $code"
+  wait "$GPID"; code=$?; GPID=""
+  echo "game exit code: $code after $(( $(date +%s) - E2E_START )) s"
   [ "$code" = 0 ] || e2e_fail "the game ended with exit code $code"
 }
 

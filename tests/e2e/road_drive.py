@@ -121,11 +121,13 @@ class Driver:
         subprocess.run(["xwd", "-silent", "-id", str(self.window), "-out", path],
                        capture_output=True)
         print(f"[frame {self.frames.count}] {name}", flush=True)
+        return path
 
     def wait_shot(self, frames, what, name, min_seconds=0.0):
-        """Waits for the screen a step leads to, then takes its picture."""
+        """Waits for the screen a step leads to, then takes its picture (the
+        file's path is returned)."""
         self.frames.wait(frames, what, min_seconds)
-        self.shot(name)
+        return self.shot(name)
 
     def point(self, xy):
         # Two moves, a frame apart: the screens react to a pointer that moved
@@ -140,6 +142,23 @@ class Driver:
         xdo("click", "1")
         if settle:
             self.frames.wait(2, what)
+
+    def to_main_menu(self):
+        """From the splash (skipped with Space) to the main menu."""
+        # Keyboard focus follows the pointer when no window manager runs.
+        xdo("mousemove", "--window", str(self.window), "400", "300")
+        self.wait_shot(10, "the splash", "splash")
+        xdo("key", "space")
+        # The splash fades out (50 frames) and stays dark for a second.
+        self.frames.wait(55, "the splash fade-out")
+        self.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+
+    def type_line(self, text, what):
+        """Types the text into the focused field (a character a frame) and
+        presses Enter."""
+        xdo("type", "--delay", "40", text)
+        self.frames.wait(len(text) + 5, what)
+        xdo("key", "Return")
 
     def hold(self, keys):
         """Moves the held keys to exactly this set in one xdotool call."""
@@ -209,20 +228,31 @@ def play_level(d, game_pid, events, finish_step):
     d.hold(set())
 
 
-def skip_splash(d, window):
-    """From the program's start to the main menu."""
-    # Keyboard focus follows the pointer when no window manager runs.
-    xdo("mousemove", "--window", str(window), "400", "300")
-    d.wait_shot(10, "the splash", "splash")
-    xdo("key", "space")
-    # The splash fades out (50 frames) and stays dark for a second.
-    d.frames.wait(55, "the splash fade-out")
-    d.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+def drive(tag, window, shot_dir, steps):
+    """Runs steps(driver) on the window; a failure is reported with a
+    picture of the screen it happened on. Returns the exit code."""
+    d = Driver(window, shot_dir)
+    try:
+        steps(d)
+    except Fail as e:
+        d.shot("failure")
+        print(f"{tag}: {e}", file=sys.stderr)
+        return 1
+    print(f"{tag}: {d.frames.count} frames driven", flush=True)
+    return 0
+
+
+def run_main(tag, main):
+    try:
+        sys.exit(main())
+    except Fail as e:
+        print(f"{tag}: {e}", file=sys.stderr)
+        sys.exit(1)
 
 
 def play_level1(d, game_pid, events, finish_step, name):
-    """From the main menu through built-in level 1, its record and back to
-    the main menu."""
+    """From the main menu through built-in level 1, played with the script,
+    its record under the name, and back to the main menu."""
     d.click(MENU_GAME, "the game button")
     d.wait_shot(30, "the level select", "level-select")
     d.click(CELL_LEVEL1, "the level 1 cell")
@@ -236,9 +266,7 @@ def play_level1(d, game_pid, events, finish_step, name):
     d.shot("finish")
     # The new-record popup fades in over 50 frames, then focuses the field.
     d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
-    xdo("type", "--delay", "40", name)
-    d.frames.wait(len(name) + 5, "typing the name")
-    xdo("key", "Return")
+    d.type_line(name, "typing the name")
     d.wait_shot(10, "the name entry", "name-entered")
     d.click(POPUP_EXIT, "the popup's exit button")
     d.wait_shot(30, "the level select after play", "back-in-level-select")
@@ -246,32 +274,18 @@ def play_level1(d, game_pid, events, finish_step, name):
     d.wait_shot(30, "the main menu after play", "main-menu-again")
 
 
-def drive(tag, before_level=None, jump_key=None):
-    """The drive both real-window tests share, from the command line
-    WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR: the splash, then
-    before_level(driver) from the main menu back to it, built-in level 1
-    played with the script (jumping with jump_key), and the exit button."""
+def main():
     window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
     window, game_pid = int(window, 0), int(game_pid)
-    if jump_key:
-        KEYS["jump"] = jump_key
-    d = None
-    try:
-        events = parse_script(script)
-        d = Driver(window, shot_dir)
-        skip_splash(d, window)
-        if before_level:
-            before_level(d)
+    events = parse_script(script)
+
+    def steps(d):
+        d.to_main_menu()
         play_level1(d, game_pid, events, int(finish_step), name)
         d.click(MENU_EXIT, "the exit button", settle=False)
-    except Fail as e:
-        if d:
-            d.shot("failure")
-        print(f"{tag}: {e}", file=sys.stderr)
-        return 1
-    print(f"{tag}: {d.frames.count} frames driven", flush=True)
-    return 0
+
+    return drive("road", window, shot_dir, steps)
 
 
 if __name__ == "__main__":
-    sys.exit(drive("road"))
+    run_main("road", main)

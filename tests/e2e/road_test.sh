@@ -13,19 +13,17 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 SCRIPT=$HERE/road_level1.txt
 NAME=roadtest
 
-e2e_require_x_tools
+e2e_need_x_tools
 
 e2e_level1_finish_step "$GAME_DIR" "$SCRIPT"
 
-e2e_session road "$GAME_DIR"
-START=$(date +%s)
-e2e_start_game
-
+WORK=$(mktemp -d /tmp/velkor-road-XXXXXX)
+XPID=""; GPID=""; E2E_TAG=road
+trap e2e_cleanup EXIT
+e2e_start_game "$GAME_DIR"
 timeout 240 python3 "$HERE/road_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
   e2e_fail "the drive did not get through"
-
 e2e_wait_exit
-echo "run took $(( $(date +%s) - START )) s"
 
 python3 - "$WORK/Data/Packs/base" "$NAME" <<'PY' || e2e_fail "the files do not hold the finished level"
 import struct, sys
@@ -59,5 +57,5 @@ if replay == 0:
 sys.exit(0 if ok else 1)
 PY
 # VELKOR_ROAD_KEEP=1 keeps the screenshots of a passing run too.
-[ -n "${VELKOR_ROAD_KEEP:-}" ] && e2e_keep pass
+[ -n "${VELKOR_ROAD_KEEP:-}" ] && e2e_keep_artifacts pass
 echo "1 passed, 0 failed"

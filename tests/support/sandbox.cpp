@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "editor/editor.h"
+#include "editor/packs.h"
 #include "frontend/dispatcher.h"
 #include "frontend/levelselect.h"
 #include "frontend/options.h"
@@ -58,7 +60,10 @@ void ResetAllState() {
   play::ResetReplay();
   play::ResetPopup();
   // Wired as the start-up wires it, so a test can press any button.
+  editor::ResetEditor();
+  editor::ResetPackList();
   play::InstallButtonActions();
+  editor::InstallTextFieldActions();
   zip::ResetZipUnit();
 }
 

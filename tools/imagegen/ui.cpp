@@ -179,12 +179,14 @@ const std::vector<std::string> kPencil = {
     "....#tyy#...........", "....#ttt#...........", "....#tk#............", "....##..............",
 };
 
-Canvas SmallBlock(BlockKind kind, Rgba tint) {
-  Canvas b(16, 16);
-  DrawBlock(b, 0, 0, false, false, false, false, kind);
+// A row of `cells` joined blocks of the kind, tinted, at the top left of a
+// 32x32 picture.
+Canvas BlockRow(BlockKind kind, Rgba tint, int cells) {
+  Canvas b(32, 16);
+  for (int i = 0; i < cells; ++i) DrawBlock(b, 16 * i, 0, false, i > 0, i + 1 < cells, false, kind);
   Canvas c(32, 32);
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
+    for (int x = 0; x < 32; ++x) {
       Rgba p = b.Get(x, y);
       if (p.a) c.Set(x, y, RGB(tint.r * p.r / 255, tint.g * p.g / 255, tint.b * p.b / 255, p.a));
     }
@@ -193,36 +195,25 @@ Canvas SmallBlock(BlockKind kind, Rgba tint) {
 
 Canvas PencilOver(BlockKind kind, Rgba tint) {
   Canvas c(32, 32);
-  c.Blit(SmallBlock(kind, tint), 4, 12);
+  c.Blit(BlockRow(kind, tint, 1), 4, 12);
   c.Blit(Icon(kPencil, "#wytk", {kInk, Grey(255), RGB(255, 200, 60), RGB(240, 200, 160), Grey(40)}),
          4, -2);
   return c;
 }
 
-// Four cells joined into one block, as the automatic tiling draws them.
-Canvas BlockGroup(BlockKind kind, Rgba tint) {
-  Canvas b(32, 32);
-  for (int j = 0; j < 2; ++j)
-    for (int i = 0; i < 2; ++i) DrawBlock(b, 16 * i, 16 * j, j == 1, i == 1, i == 0, j == 0, kind);
-  Canvas c(32, 32);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) {
-      Rgba p = b.Get(x, y);
-      if (p.a) c.Set(x, y, RGB(tint.r * p.r / 255, tint.g * p.g / 255, tint.b * p.b / 255, p.a));
-    }
-  return c;
-}
-
+// A paint bucket pouring onto a row of blocks: the drawing tools show a
+// pencil over one block, the filling tools this, in the same block's look.
 Canvas FillIcon(BlockKind kind, Rgba tint) {
-  Canvas c = BlockGroup(kind, tint);
-  // Corner brackets: the two clicks that span a rectangle.
-  Canvas m(32, 32);
-  m.Rect(1, 1, 6, 2, Grey(255));
-  m.Rect(1, 1, 2, 6, Grey(255));
-  m.Rect(25, 29, 6, 2, Grey(255));
-  m.Rect(29, 25, 2, 6, Grey(255));
-  m.Outline(kInk, false);
-  c.Blit(m, 0, 0);
+  Canvas c(32, 32);
+  c.Blit(BlockRow(kind, tint, 2), 0, 16);
+  Canvas b(32, 32);
+  b.Map(7, 0,
+        {"......MMMMMM......", "....MM......MM....", "...M..........M...", "..##############..",
+         ".#pppppppppppppp#.", "#mmmmmmmmmmmmmmmm#", ".#wwmmmmmmmmmmMM#.", ".#wmmmmmmmmmmmMM#.",
+         "..#wmmmmmmmmmMM#..", "..#wmmmmmmmmmMM#..", "...#mmmmmmmmMM#...", "...############...",
+         "........pp........", "........pp........"},
+        "#pmMw", {kInk, tint, RGB(176, 186, 206), RGB(112, 120, 144), Grey(240)});
+  c.Blit(b, 0, 0);
   return c;
 }
 
@@ -447,7 +438,7 @@ void AddUiMakers(MakerTable& t) {
   t["GFX/e_b_fillc.png"] = [kCyan] { return FillIcon(BlockKind::kChanger, kCyan); };
   t["GFX/e_b_drawz.png"] = [kLime] { return PencilOver(BlockKind::kZone, kLime); };
   t["GFX/e_b_fillz.png"] = [kLime] { return FillIcon(BlockKind::kZone, kLime); };
-  t["GFX/e_b_neutral.png"] = [] { return BlockGroup(BlockKind::kPlain, Grey(255)); };
+  t["GFX/e_b_neutral.png"] = [] { return PencilOver(BlockKind::kPlain, Grey(236)); };
   t["GFX/e_b_player.png"] = [] { return CenteredScaled(MiniFigure(), 2); };
   t["GFX/e_b_end.png"] = [] { return CenteredScaled(ExitDoor(), 2); };
   t["GFX/e_b_coin.png"] = CoinIcon;
