@@ -5,12 +5,14 @@
 // "calls" is the time spent in the drawing calls alone, "draw" the time from the first drawing call until the target holds the
 // frame (a one-pixel read forces the queued work through), "present" the
 // time Flip() then takes to show it (no pacing: the manual clock is on).
-// Tiles and sprites are also timed alone.
+// Tiles and sprites are also timed alone. Every time is also a ratio to the
+// presenting floor (bench/present_floor.h), measured first in the same run.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "bench/present_floor.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
@@ -78,6 +80,8 @@ void DrawFrame(const plat::ImagePtr& strip, const plat::ImagePtr& sprite, int fr
   plat::SetAlpha(1);
 }
 
+double gFloorMs = 1;
+
 void Run(int driver, const char* label) {
   plat::SetGraphicsDriver(driver);
   if (!plat::Graphics(plat::kScreenW, plat::kScreenH, 0, 60, 0)) {
@@ -109,8 +113,10 @@ void Run(int driver, const char* label) {
       draw += Ms(t1 - t0);
       present += Ms(t2 - t1);
     }
-    std::printf("%-9s (%s) %-14s calls %6.3f ms  draw %7.3f ms  present %7.3f ms  per frame\n", label,
-                plat::RendererName().c_str(), part.what, calls / frames, draw / frames, present / frames);
+    std::printf("%-9s (%s) %-14s calls %6.3f ms  draw %7.3f ms = %5.2fx  present %7.3f ms ="
+                " %5.2fx floor, per frame\n",
+                label, plat::RendererName().c_str(), part.what, calls / frames, draw / frames,
+                draw / frames / gFloorMs, present / frames, present / frames / gFloorMs);
   }
   plat::EndGraphics();
 }
@@ -118,6 +124,10 @@ void Run(int driver, const char* label) {
 }  // namespace
 
 int main() {
+  std::vector<double> floor;
+  for (int i = 0; i < 5; ++i) floor.push_back(bench::PresentingFloorMs());
+  bench::PrintFloor("draw_bench", floor);
+  gFloorMs = bench::Median(floor);
   std::printf("1800 strip tiles 16x16 + 200 rotated 32x32 sprites per frame\n");
   Run(plat::kDriverOpenGL, "OpenGL");
   Run(plat::kDriverSoftware, "Software");

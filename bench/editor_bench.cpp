@@ -1,7 +1,7 @@
 // One full editor frame on a level with every cell filled (shadows and
 // corners everywhere), the toolbar and the help page shown, under both
-// drivers, beside the presenting floor measured in the same run: a frame
-// that only clears and presents. Also the time of a whole-grid re-tiling.
+// drivers, beside the presenting floor (bench/present_floor.h) measured in
+// the same run. Also the time of a whole-grid re-tiling.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/game_copy.h"
+#include "bench/present_floor.h"
 #include "editor/autotile.h"
 #include "editor/editor.h"
 #include "frontend/startup.h"
@@ -75,10 +76,7 @@ void RunDriver(int driver) {
   plat::test::MouseMove(300, 540);
   const int frames = 300;
   for (int i = 0; i < 30; ++i) editor::EditorFrame();  // warm-up, past the input delay
-  const double floor = MedianFrameMs(frames, [] {
-    plat::Cls();
-    plat::Flip();
-  });
+  const double floor = bench::PresentingFloorMs(frames);
   const double frame = MedianFrameMs(frames, [] { editor::EditorFrame(); });
   // A stroke of the draw tool: one cell and its neighbours' frames change
   // in every frame.
@@ -115,6 +113,9 @@ int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   plat::InitProcess(argc, argv);
+  std::vector<double> floor;
+  for (int i = 0; i < 5; ++i) floor.push_back(bench::PresentingFloorMs());
+  bench::PrintFloor("editor_bench", floor);
   std::printf("one editor frame: every cell filled, toolbar and help page shown (median of 300)\n");
   for (int driver : {plat::kDriverOpenGL, plat::kDriverSoftware}) RunDriver(driver);
   AutoTileFigure();

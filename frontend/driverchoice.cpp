@@ -23,6 +23,9 @@ plat::ImagePtr LoadCentred(const char* path) {
 }  // namespace
 
 void RunDriverChoice() {
+  // Drawn by the software renderer whatever is chosen: loading OpenGL only
+  // to ask whether to use it would keep its driver resident for the run.
+  plat::SetGraphicsDriver(plat::kDriverSoftware);
   plat::Graphics(800, 600, 0, 60, 0);
   plat::ImagePtr title = LoadCentred("gfx/menu/gfxmode.png");
   plat::ImagePtr opengl = LoadCentred("gfx/menu/opengl.png");

@@ -62,6 +62,7 @@ bool StateColour(SDL_Color& c) {
 void QueuePolygon(SDL_Texture* tex, const SDL_Vertex* v, int n) {
   Video& vid = Vid();
   if (!vid.renderer || n < 3) return;
+  SettleClear();
   Batch& b = TheBatch();
   SDL_BlendMode mode = SdlBlend(Draw().blend);
   if (!b.verts.empty() && (b.tex != tex || b.mode != mode)) FlushBatch();
@@ -100,16 +101,22 @@ bool AsPixelRect(const SDL_FPoint* p, int n, SDL_Rect& r) {
 }
 
 void SoftwareShape(const SDL_FPoint* pts, int n, SDL_Color c) {
+  SettleClear();
   SDL_Renderer* rr = Vid().renderer;
-  SDL_SetRenderDrawBlendMode(rr, SdlBlend(Draw().blend));
+  SDL_BlendMode mode = SdlBlend(Draw().blend);
   SDL_Rect rect;
   if (AsPixelRect(pts, n, rect)) {
+    // An opaque colour blended over the pixels leaves exactly that colour,
+    // and a plain fill costs a fraction of a blended one.
+    if (mode == SDL_BLENDMODE_BLEND && c.a == 255) mode = SDL_BLENDMODE_NONE;
+    SDL_SetRenderDrawBlendMode(rr, mode);
     if (rect.w > 0 && rect.h > 0) {
       SDL_SetRenderDrawColor(rr, c.r, c.g, c.b, c.a);
       SDL_RenderFillRect(rr, &rect);
     }
     return;
   }
+  SDL_SetRenderDrawBlendMode(rr, mode);
   SDL_Vertex v[130];
   n = std::min(n, 130);
   for (int i = 0; i < n; ++i) v[i] = {pts[i], c, {0, 0}};
@@ -130,6 +137,7 @@ void QueueShape(const SDL_FPoint* pts, int n) {
 
 // One image frame through the software renderer's copy.
 void SoftwareCopy(const Image& img, SDL_Texture* tex, int frame, float x, float y, SDL_Color c) {
+  SettleClear();
   const DrawState& s = Draw();
   const ImageData& d = *img.data;
   float w = static_cast<float>(img.width), h = static_cast<float>(img.height);
@@ -138,8 +146,7 @@ void SoftwareCopy(const Image& img, SDL_Texture* tex, int frame, float x, float 
   SDL_SetTextureBlendMode(tex, SdlBlend(s.blend));
   SDL_SetTextureColorMod(tex, c.r, c.g, c.b);
   SDL_SetTextureAlphaMod(tex, c.a);
-  SDL_Rect src{(frame % d.cols) * (img.width + 2) + 1, (frame / d.cols) * (img.height + 2) + 1,
-               img.width, img.height};
+  const SDL_Rect src = d.Cell(img, frame);
   float left = x + std::min(-img.handleX * s.scaleX, (w - img.handleX) * s.scaleX);
   float top = y + std::min(-img.handleY * s.scaleY, (h - img.handleY) * s.scaleY);
   int flip = (s.scaleX < 0 ? SDL_FLIP_HORIZONTAL : 0) | (s.scaleY < 0 ? SDL_FLIP_VERTICAL : 0);
@@ -153,6 +160,20 @@ void SoftwareCopy(const Image& img, SDL_Texture* tex, int frame, float x, float 
   SDL_FPoint centre{x - left, y - top};
   SDL_RenderCopyExF(Vid().renderer, tex, &src, &dst, s.rotation, &centre,
                     static_cast<SDL_RendererFlip>(flip));
+}
+
+// A solid draw of an unturned, unscaled image over the whole of what is
+// drawn into sets every pixel whatever was there: a Cls before it need not
+// be done.
+bool ReplacesFrame(const Image& img, float x, float y) {
+  const DrawState& s = Draw();
+  const Video& v = Vid();
+  if (s.blend != kSolidBlend || s.rotation != 0.0f || s.scaleX != 1.0f || s.scaleY != 1.0f) {
+    return false;
+  }
+  const float left = x - img.handleX, top = y - img.handleY;
+  return left <= 0 && top <= 0 && left + static_cast<float>(img.width) >= static_cast<float>(v.drawW) &&
+         top + static_cast<float>(img.height) >= static_cast<float>(v.drawH);
 }
 
 }  // namespace
@@ -188,12 +209,14 @@ void DrawImage(const ImagePtr& img, float x, float y, int frame) {
   bool mask = Draw().blend == kMaskBlend;
   SDL_Texture* tex = ImageTexture(img, mask);
   if (!tex) return;
+  if (detail::ReplacesFrame(*img, x, y)) detail::Vid().clearPending = false;
   if (!detail::Vid().isOpenGL) return detail::SoftwareCopy(*img, tex, frame, x, y, c);
   const ImageData& d = *img->data;
   // Cells carry a one-pixel border copied from their edge (see image.cpp).
   float cw = static_cast<float>(img->width), ch = static_cast<float>(img->height);
-  float u0 = ((frame % d.cols) * (img->width + 2) + 1) / static_cast<float>(d.texW);
-  float v0 = ((frame / d.cols) * (img->height + 2) + 1) / static_cast<float>(d.texH);
+  const SDL_Rect cell = d.Cell(*img, frame);
+  float u0 = cell.x / static_cast<float>(d.texW);
+  float v0 = cell.y / static_cast<float>(d.texH);
   float u1 = u0 + cw / d.texW, v1 = v0 + ch / d.texH;
   float hx = img->handleX, hy = img->handleY;
   SDL_Vertex v[4] = {
@@ -202,6 +225,43 @@ void DrawImage(const ImagePtr& img, float x, float y, int frame) {
       {detail::Transform(x, y, cw - hx, ch - hy), c, {u1, v1}},
       {detail::Transform(x, y, -hx, ch - hy), c, {u0, v1}},
   };
+  detail::QueuePolygon(tex, v, 4);
+}
+
+void DrawImageRect(const ImagePtr& img, float x, float y, int sx, int sy, int w, int h,
+                   int frame) {
+  if (!img || frame < 0 || frame >= img->frames || !detail::Vid().renderer) return;
+  // Only what lies inside the frame.
+  const int x0 = std::max(sx, 0), y0 = std::max(sy, 0);
+  const int x1 = std::min(sx + w, img->width), y1 = std::min(sy + h, img->height);
+  if (x1 <= x0 || y1 <= y0) return;
+  x += static_cast<float>(x0 - sx);
+  y += static_cast<float>(y0 - sy);
+  SDL_Color c;
+  if (!detail::StateColour(c)) return;
+  SDL_Texture* tex = ImageTexture(img, Draw().blend == kMaskBlend);
+  if (!tex) return;
+  const ImageData& d = *img->data;
+  const SDL_Rect cell = d.Cell(*img, frame);
+  SDL_Rect src{cell.x + x0, cell.y + y0, x1 - x0, y1 - y0};
+  if (!detail::Vid().isOpenGL) {
+    detail::SettleClear();
+    SDL_SetTextureBlendMode(tex, detail::SdlBlend(Draw().blend));
+    SDL_SetTextureColorMod(tex, c.r, c.g, c.b);
+    SDL_SetTextureAlphaMod(tex, c.a);
+    const int px = detail::PixelEdge(x), py = detail::PixelEdge(y);
+    SDL_Rect dst{px, py, src.w, src.h};
+    SDL_RenderCopy(detail::Vid().renderer, tex, &src, &dst);
+    return;
+  }
+  const float u0 = src.x / static_cast<float>(d.texW), v0 = src.y / static_cast<float>(d.texH);
+  const float u1 = (src.x + src.w) / static_cast<float>(d.texW);
+  const float v1 = (src.y + src.h) / static_cast<float>(d.texH);
+  const float fw = static_cast<float>(src.w), fh = static_cast<float>(src.h);
+  SDL_Vertex v[4] = {{{x, y}, c, {u0, v0}},
+                     {{x + fw, y}, c, {u1, v0}},
+                     {{x + fw, y + fh}, c, {u1, v1}},
+                     {{x, y + fh}, c, {u0, v1}}};
   detail::QueuePolygon(tex, v, 4);
 }
 

@@ -3,7 +3,10 @@
 
 #include <SDL.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "platform/clock.h"
@@ -65,21 +68,48 @@ bool DisplayMatchesRate(SDL_Window* w, int hz) {
   return mode.refresh_rate != 0 && std::abs(mode.refresh_rate - hz) <= 1;
 }
 
+// A full-screen window is made covering its display from the start. With a
+// window manager that changes nothing; without one nobody acts on the
+// full-screen request, and a window made at the mode's size would stay
+// that small while SDL takes the display's size for its size.
+void FullScreenPlace(SDL_Rect& place, Uint32& flags) {
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) return;
+  place = bounds;
+  flags |= SDL_WINDOW_BORDERLESS;
+}
+
+// Where the next frame is drawn. The software renderer can draw into the
+// window itself when the window is the frame's size and keeps 32-bit pixels
+// in the target's channel order: blending there gives the same pixels, and
+// what it draws stays readable after it is shown. OpenGL always draws into
+// target, whose pixels, unlike a back buffer's, outlast the present.
+void ChooseFrameTarget() {
+  Video& v = Vid();
+  int ow = 0, oh = 0;
+  SDL_GetRendererOutputSize(v.renderer, &ow, &oh);
+  const Uint32 format = SDL_GetWindowPixelFormat(v.window);
+  v.direct = !v.isOpenGL && ow == v.targetW && oh == v.targetH &&
+             (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888);
+  SDL_SetRenderTarget(v.renderer, v.direct ? nullptr : v.target);
+}
+
 bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   Video& v = Vid();
   int index = RenderDriverIndex(driver);
   if (index < 0) return false;
   bool gl = SDL_strcmp(driver, "opengl") == 0;
   Uint32 wflags = (gl ? SDL_WINDOW_OPENGL : 0) | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  v.window = SDL_CreateWindow(v.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              width, height, wflags);
+  SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+  if (fullScreen) FullScreenPlace(place, wflags);
+  v.window = SDL_CreateWindow(v.title.c_str(), place.x, place.y, place.w, place.h, wflags);
   if (!v.window) return false;
   Uint32 rflags = SDL_RENDERER_TARGETTEXTURE |
                   (gl ? SDL_RENDERER_ACCELERATED : SDL_RENDERER_SOFTWARE);
   if (DisplayMatchesRate(v.window, v.hz)) rflags |= SDL_RENDERER_PRESENTVSYNC;
   v.renderer = SDL_CreateRenderer(v.window, index, rflags);
   if (v.renderer) {
-    v.target = SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_TARGET,
+    v.target = SDL_CreateTexture(v.renderer, kTextureFormat, SDL_TEXTUREACCESS_TARGET,
                                  width, height);
   }
   if (!v.target) {
@@ -96,8 +126,24 @@ bool TryOpen(const char* driver, int width, int height, bool fullScreen) {
   v.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   SDL_SetTextureBlendMode(v.target, SDL_BLENDMODE_NONE);
   SDL_SetTextureScaleMode(v.target, SDL_ScaleModeLinear);
-  SDL_SetRenderTarget(v.renderer, v.target);
+  ChooseFrameTarget();
   return true;
+}
+
+// Sleeps to a fraction of a millisecond before the time on the performance
+// counter's clock and waits out the rest: a sleep may end late, and a whole
+// millisecond of waiting every frame costs the main thread a few percent.
+void SleepUntil(double ms) {
+  constexpr double kSpinMs = 0.2;
+  const double sleep = ms - kSpinMs - NowMs();
+  if (sleep > 0) {
+    const double whole = std::floor(sleep / 1000.0);
+    timespec ts{static_cast<time_t>(whole), static_cast<long>((sleep - whole * 1000.0) * 1e6)};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+  }
+  while (NowMs() < ms) {
+  }
 }
 
 void PaceFrame() {
@@ -114,28 +160,43 @@ void PaceFrame() {
   // long stall the grid restarts instead of racing to catch up.
   if (v.nextFrameMs == 0 || now - v.nextFrameMs > 100) v.nextFrameMs = now;
   v.nextFrameMs += period;
-  double wait = v.nextFrameMs - now;
-  if (wait >= 1) SDL_Delay(static_cast<Uint32>(wait));
-  while (NowMs() < v.nextFrameMs) {
-  }
+  SleepUntil(v.nextFrameMs);
   v.lastFlipMs = NowMs();
 }
 
 void PresentTarget() {
   Video& v = Vid();
+  SettleClear();
   FlushBatch();
+  if (v.direct) {
+    SDL_RenderPresent(v.renderer);
+    ChooseFrameTarget();
+    return;
+  }
   SDL_SetRenderTarget(v.renderer, nullptr);
-  SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(v.renderer);
   int ow = 0, oh = 0;
   SDL_GetRendererOutputSize(v.renderer, &ow, &oh);
   SDL_Rect dst = LetterboxRect(ow, oh, v.targetW, v.targetH);
+  // The bars only: where the frame lands, the copy replaces every pixel.
+  if (dst.x > 0 || dst.y > 0 || dst.w < ow || dst.h < oh) {
+    SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(v.renderer);
+  }
   SDL_RenderCopy(v.renderer, v.target, nullptr, &dst);
   SDL_RenderPresent(v.renderer);
-  SDL_SetRenderTarget(v.renderer, v.target);
+  ChooseFrameTarget();
 }
 
 }  // namespace
+
+void SettleClear() {
+  Video& v = Vid();
+  if (!v.clearPending || !v.renderer) return;
+  v.clearPending = false;
+  SDL_SetRenderDrawColor(v.renderer, v.clearColour.r, v.clearColour.g, v.clearColour.b, 255);
+  SDL_RenderClear(v.renderer);
+}
+
 }  // namespace detail
 
 using detail::Draw;
@@ -156,12 +217,17 @@ bool Graphics(int width, int height, int depth, int hz, int flags) {
   EndGraphics();
   if (width <= 0 || height <= 0) return false;
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // The software renderer writes the window's pixels itself; left on, SDL
+  // would present them through an OpenGL texture, bringing a GL driver
+  // (and its shader compiler) into the process for one copy a frame. SDL
+  // reads it once, at the first software window.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   Video& v = Vid();
   v.hz = hz > 0 ? hz : 60;
-  v.targetW = width;
-  v.targetH = height;
+  v.targetW = v.drawW = width;
+  v.targetH = v.drawH = height;
   // The chosen renderer first; the other one when it cannot start (no GL).
   const char* order[2] = {"opengl", "software"};
   if (v.driverChoice == kDriverSoftware) std::swap(order[0], order[1]);
@@ -189,6 +255,8 @@ void EndGraphics() {
   v.window = nullptr;
   v.renderer = nullptr;
   v.target = nullptr;
+  v.direct = false;
+  v.clearPending = false;
   v.rendererName.clear();
   v.isOpenGL = v.vsync = false;
   ++v.generation;
@@ -224,8 +292,10 @@ void Cls() {
   if (!v.renderer) return;
   detail::FlushBatch();
   const detail::DrawState& s = Draw();
-  SDL_SetRenderDrawColor(v.renderer, s.clsR, s.clsG, s.clsB, 255);
-  SDL_RenderClear(v.renderer);
+  v.clearColour = {static_cast<Uint8>(s.clsR), static_cast<Uint8>(s.clsG),
+                   static_cast<Uint8>(s.clsB), 255};
+  v.clearPending = true;
+  if (v.painting) detail::SettleClear();  // an image being painted is cleared at once
 }
 
 void Flip() {

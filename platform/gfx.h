@@ -5,6 +5,7 @@
 // target, not the window. Coordinates are target pixels.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +86,23 @@ int ImageHeight(const ImagePtr& img);
 
 // Null images and frames outside the strip draw nothing.
 void DrawImage(const ImagePtr& img, float x, float y, int frame = 0);
+// The part (sx, sy, w, h) of a frame, its top-left corner at (x, y), pixel
+// for pixel: no handle, scale or rotation; colour, alpha and blend as for
+// DrawImage. Parts outside the frame are cut off.
+void DrawImageRect(const ImagePtr& img, float x, float y, int sx, int sy, int w, int h,
+                   int frame = 0);
+
+// A picture the renderer paints for itself, for what is drawn the same way
+// frame after frame: `paint` runs with all drawing going into a new w x h
+// image, cleared to opaque black, instead of the frame; the drawing state
+// it leaves is dropped (the caller's is back afterwards). The result draws like
+// any image and exactly as the same calls would have drawn into the frame,
+// but it lives in the renderer only: it has no pixels to read, and once the
+// renderer is replaced ImageLive() is false and it draws nothing. Null when
+// no renderer is open.
+ImagePtr PaintImage(int w, int h, const std::function<void()>& paint);
+// False for null images and for painted ones whose renderer is gone.
+bool ImageLive(const ImagePtr& img);
 // Copies the render target at (x, y) into the image's frame.
 void GrabImage(const ImagePtr& img, int x, int y, int frame = 0);
 // Reads the render target's rectangle as a new image (default flags).

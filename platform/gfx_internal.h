@@ -20,11 +20,27 @@ struct ImageData {
   SDL_Texture* tex = nullptr;
   SDL_Texture* maskTex = nullptr;  // alpha thresholded, for the mask blend
   int cols = 1, texW = 0, texH = 0;
+  int border = 1;       // pixels around each cell (none in a painted image)
+  bool painted = false;  // tex is a render target made by PaintImage
   bool dirty = true;
   ~ImageData();
+  // Where a frame's pixels lie in tex.
+  SDL_Rect Cell(const Image& img, int frame) const {
+    return {(frame % cols) * (img.width + 2 * border) + border,
+            (frame / cols) * (img.height + 2 * border) + border, img.width, img.height};
+  }
 };
 
 namespace detail {
+
+// Format of every texture and of the target. Images keep RGBA pixels (R in
+// the low byte) and are swizzled on upload: in this layout the software
+// renderer has a direct blitter for tinted, blended images and copies the
+// frame to a window's 32-bit pixels without reordering them.
+constexpr Uint32 kTextureFormat = SDL_PIXELFORMAT_ARGB8888;
+inline uint32_t ToTextureFormat(uint32_t rgba) {
+  return (rgba & 0xFF00FF00u) | ((rgba & 0xFFu) << 16) | ((rgba >> 16) & 0xFFu);
+}
 
 // The global drawing state.
 struct DrawState {
@@ -44,7 +60,18 @@ struct Video {
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* target = nullptr;
+  // Frames drawn straight into the window's pixels rather than into target
+  // (software renderer, window exactly the frame's size): the copy that
+  // presents target would change nothing.
+  bool direct = false;
   int targetW = kScreenW, targetH = kScreenH;
+  // Size of what drawing goes into now: the target, or an image being painted.
+  int drawW = kScreenW, drawH = kScreenH;
+  int painting = 0;  // PaintImage calls under way
+  // A Cls of the target not yet done: the first drawing into the target
+  // does it, unless that drawing replaces every pixel anyway.
+  bool clearPending = false;
+  SDL_Color clearColour{0, 0, 0, 255};
   int driverChoice = kDriverDefault;
   int defaultFlags = 0;
   bool isOpenGL = false;
@@ -65,6 +92,9 @@ void ResetDrawState();
 // Pushes queued sprite and shape vertices to SDL; needed before anything
 // that reads or changes the target outside the batch.
 void FlushBatch();
+// Does a pending Cls of the target; every drawing and reading call makes
+// sure of it first.
+void SettleClear();
 
 // Where the target lands in an output of outW x outH (aspect kept, centred).
 SDL_Rect LetterboxRect(int outW, int outH, int targetW, int targetH);

@@ -23,7 +23,13 @@ ImageData::~ImageData() {
 }
 
 void Image::Dirty() {
-  if (data) data->dirty = true;
+  if (!data) return;
+  // New pixels in a painted image: from now on it is an ordinary one.
+  if (data->painted) {
+    data.reset();
+  } else {
+    data->dirty = true;
+  }
 }
 
 namespace {
@@ -85,7 +91,7 @@ std::vector<uint32_t> Atlas(const Image& img, const ImageData& d, bool mask) {
       for (int x = 0; x < cw; ++x) {
         uint32_t p = src[static_cast<size_t>(sy) * img.width + std::clamp(x - 1, 0, img.width - 1)];
         if (mask) p = (p >> 24) >= 128 ? (p | 0xFF000000u) : 0;
-        row[x] = p;
+        row[x] = detail::ToTextureFormat(p);
       }
     }
   }
@@ -94,7 +100,7 @@ std::vector<uint32_t> Atlas(const Image& img, const ImageData& d, bool mask) {
 
 SDL_Texture* MakeTexture(const Image& img, const ImageData& d, bool mask) {
   SDL_Renderer* r = Vid().renderer;
-  SDL_Texture* t = SDL_CreateTexture(r, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC,
+  SDL_Texture* t = SDL_CreateTexture(r, detail::kTextureFormat, SDL_TEXTUREACCESS_STATIC,
                                      d.texW, d.texH);
   if (!t) return nullptr;
   std::vector<uint32_t> px = Atlas(img, d, mask);
@@ -117,6 +123,9 @@ void DropTextures(ImageData& d) {
 // mask blend first needs it.
 SDL_Texture* ImageTexture(const ImagePtr& img, bool mask) {
   const detail::Video& v = Vid();
+  if (img->data && img->data->painted) {
+    return img->data->generation == v.generation && !mask ? img->data->tex : nullptr;
+  }
   if (!v.renderer || img->frames <= 0 || img->pixels.size() < static_cast<size_t>(img->frames)) {
     return nullptr;
   }
@@ -138,6 +147,56 @@ SDL_Texture* ImageTexture(const ImagePtr& img, bool mask) {
   SDL_Texture*& t = mask ? d.maskTex : d.tex;
   if (!t) t = MakeTexture(*img, d, mask);
   return t;
+}
+
+ImagePtr PaintImage(int w, int h, const std::function<void()>& paint) {
+  detail::Video& v = Vid();
+  if (!v.renderer || w <= 0 || h <= 0) return nullptr;
+  detail::FlushBatch();
+  SDL_Texture* tex =
+      SDL_CreateTexture(v.renderer, detail::kTextureFormat, SDL_TEXTUREACCESS_TARGET, w, h);
+  if (!tex) return nullptr;
+  ImagePtr img = NewImage(w, h, 1, -1);
+  img->pixels.assign(1, {});  // none to keep: the texture is the picture
+  img->data = std::make_shared<ImageData>();
+  ImageData& d = *img->data;
+  d.generation = v.generation;
+  d.tex = tex;
+  d.texW = w;
+  d.texH = h;
+  d.border = 0;
+  d.painted = true;
+  d.dirty = false;
+  SDL_SetTextureScaleMode(tex, (img->flags & kFilteredImage) ? SDL_ScaleModeLinear
+                                                              : SDL_ScaleModeNearest);
+
+  SDL_Texture* outer = SDL_GetRenderTarget(v.renderer);
+  const int outerW = v.drawW, outerH = v.drawH;
+  const detail::DrawState outerState = detail::Draw();
+  SDL_SetRenderTarget(v.renderer, tex);
+  v.drawW = w;
+  v.drawH = h;
+  ++v.painting;
+  const bool framePending = v.clearPending;  // belongs to the frame, stays for it
+  v.clearPending = false;
+  // Opaque, as a grab of the frame would be.
+  SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(v.renderer);
+  paint();
+  detail::FlushBatch();
+  --v.painting;
+  v.clearPending = framePending;
+  SDL_SetRenderTarget(v.renderer, outer);
+  v.drawW = outerW;
+  v.drawH = outerH;
+  detail::Draw() = outerState;
+  return img;
+}
+
+bool ImageLive(const ImagePtr& img) {
+  if (!img) return false;
+  if (img->data && img->data->painted) return img->data->generation == Vid().generation;
+  return true;
 }
 
 ImagePtr LoadImage(const std::string& path, int flags) {
@@ -206,8 +265,9 @@ std::vector<uint32_t> ReadTargetRect(int x, int y, int w, int h) {
   std::vector<uint32_t> out(static_cast<size_t>(w) * h, 0);
   const detail::Video& v = Vid();
   if (!v.renderer) return out;
-  SDL_Rect want{x, y, w, h}, all{0, 0, v.targetW, v.targetH}, part;
+  SDL_Rect want{x, y, w, h}, all{0, 0, v.drawW, v.drawH}, part;
   if (!SDL_IntersectRect(&want, &all, &part)) return out;
+  detail::SettleClear();
   detail::FlushBatch();
   std::vector<uint32_t> buf(static_cast<size_t>(part.w) * part.h);
   if (SDL_RenderReadPixels(v.renderer, &part, SDL_PIXELFORMAT_ABGR8888, buf.data(), part.w * 4) != 0) {

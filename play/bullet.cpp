@@ -2,6 +2,7 @@
 #include "play/bullet.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/gfx.h"
 #include "play/cellscan.h"
@@ -35,21 +36,32 @@ void ResetBullets() { Bullets.BulletList.Clear(); }
 
 std::shared_ptr<Bullet> Bullet::Create(float x, float y, int colour, float angle, int ghost) {
   auto b = std::make_shared<Bullet>();
-  b->x = static_cast<float>(x + kMuzzleDistance * SinDeg(angle));
-  b->y = static_cast<float>(y + kMuzzleDistance * CosDeg(angle));
+  b->angle = angle;
+  b->KeepDirection();
+  b->x = static_cast<float>(x + kMuzzleDistance * b->sin_);
+  b->y = static_cast<float>(y + kMuzzleDistance * b->cos_);
   b->speed = kBulletSpeed;
   b->colour = colour;
-  b->angle = angle;
   b->ghost = ghost;
   Bullets.BulletList.Append(b);
   return b;
 }
 
+void Bullet::KeepDirection() {
+  // Bit for bit, so a NaN angle (damaged data) counts as unchanged too.
+  if (directionKnown_ && std::memcmp(&directionAngle_, &angle, sizeof angle) == 0) return;
+  sin_ = SinDeg(angle);
+  cos_ = CosDeg(angle);
+  directionAngle_ = angle;
+  directionKnown_ = true;
+}
+
 void Bullet::Remove() { Bullets.BulletList.Remove(this); }
 
 void Bullet::Update() {
-  x = static_cast<float>(x + SinDeg(angle) * speed);
-  y = static_cast<float>(y + CosDeg(angle) * speed);
+  KeepDirection();
+  x = static_cast<float>(x + sin_ * speed);
+  y = static_cast<float>(y + cos_ * speed);
   // Beyond the screen area no cell can be met, so the tile scan is skipped.
   if (BulletLost(x, y)) {
     Remove();

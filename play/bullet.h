@@ -24,6 +24,15 @@ class Bullet {
   void Remove();  // takes the bullet out of the bullet list
   void Update();  // one simulation step
   void Draw() const;
+
+ private:
+  // sin and cos of the angle, kept from creation: the flight is straight,
+  // and working them out every step cost more than the rest of the step.
+  // Taken again only if the angle is changed from outside.
+  void KeepDirection();
+  float directionAngle_ = 0;
+  bool directionKnown_ = false;
+  double sin_ = 0, cos_ = 1;
 };
 
 struct BulletVars {

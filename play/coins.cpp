@@ -48,16 +48,21 @@ void coins::Collect() {
   }
 }
 
-void coins::DrawAll() {
-  plat::SetAlpha(1);
+Rgb coins::NextTint() {
   const Rgb tint = CycleRgb(Run.CoinCycleIndex);
-  plat::SetColor(tint.r, tint.g, tint.b);
   const int now = plat::Millisecs();
   if (plat::MillisDiff(now, Run.CoinCycleTime) > 100) {
     Run.CoinCycleTime = now;
     Run.CoinCycleIndex += 1;
     if (Run.CoinCycleIndex >= 256) Run.CoinCycleIndex = 0;
   }
+  return tint;
+}
+
+void coins::DrawAll() {
+  plat::SetAlpha(1);
+  const Rgb tint = NextTint();
+  plat::SetColor(tint.r, tint.g, tint.b);
   // In slow motion the last bloom leaves light blending on; what is drawn
   // next (the bullets) sets its own blend after its first picture.
   for (const auto& c : Run.CoinList)

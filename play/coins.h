@@ -4,6 +4,8 @@
 
 namespace play {
 
+struct Rgb;  // services/palette.h
+
 class coins {
  public:
   int x = 0, y = 0;
@@ -11,6 +13,8 @@ class coins {
 
   void Draw();
   static void DrawAll();
+  // The colour coins are drawn in now; steps the colour cycle every 100 ms.
+  static Rgb NextTint();
   static void CheckCollect();
   void Collect();
   static std::shared_ptr<coins> Create(int x, int y);

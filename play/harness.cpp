@@ -1,13 +1,14 @@
 #include "play/harness.h"
 
 #include <cstdlib>
-#include <map>
 #include <sstream>
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/input.h"
+#include "play/draw.h"
 #include "play/playloop.h"
 #include "play/runstate.h"
 #include "play/tavik.h"
@@ -55,14 +56,16 @@ class ScriptSource final : public InputSource {
   explicit ScriptSource(const PlayScript& s, int aimX, int aimY)
       : script_(s), aimX_(aimX), aimY_(aimY) {}
 
-  int KeyHit(int code) override { return Take(hits_[code]); }
-  bool KeyDown(int code) override { return held_[code] != 0; }
+  int KeyHit(int code) override { return ValidKey(code) ? Take(hits_[code]) : 0; }
+  bool KeyDown(int code) override { return ValidKey(code) && held_[code] != 0; }
   int MouseHit(int b) override { return Take(mouseHits_[b & 3]); }
   bool MouseDown(int b) override { return mouseHeld_[b & 3] != 0; }
   int MouseX() override { return aimX_; }
   int MouseY() override { return aimY_; }
 
-  void TapKey(int code) { ++hits_[code]; }
+  void TapKey(int code) {
+    if (ValidKey(code)) ++hits_[code];
+  }
 
   // Sets the inputs for run step `step`; step 0 means no live run (all up).
   void Apply(int step) {
@@ -89,12 +92,15 @@ class ScriptSource final : public InputSource {
   }
 
  private:
+  // As on the platform's keyboard: codes outside 0..255 are never pressed.
+  static bool ValidKey(int code) { return code >= 0 && code < 256; }
   static int Take(int& n) {
     const int v = n;
     n = 0;
     return v;
   }
   void SetKey(int code, int down) {
+    if (!ValidKey(code)) return;
     if (down && !held_[code]) ++hits_[code];
     held_[code] = down;
   }
@@ -107,7 +113,8 @@ class ScriptSource final : public InputSource {
   size_t next_ = 0;
   ScriptLine current_;
   int aimX_, aimY_;
-  std::map<int, int> held_, hits_;
+  // Looked up several times a step: arrays, not maps.
+  int held_[256] = {}, hits_[256] = {};
   int mouseHeld_[4] = {}, mouseHits_[4] = {};
 };
 
@@ -260,6 +267,17 @@ std::string DescribeRun(const PlayRunResult& r) {
   o << " deaths=" << r.deaths << " runsteps=" << r.runSteps << " frames=" << r.frames
     << " x=" << r.x << " y=" << r.y << " colour=" << r.colour << " coins_left=" << r.coinsLeft;
   return o.str();
+}
+
+void StageLevel(const LevelData& level, float aimX, float aimY) {
+  static_cast<LevelData&>(Level) = level;
+  SetupLevelObjects(0);
+  RenderLevelGlow(0, 0);
+  plat::SetScale(1, 1);
+  CacheLevelPicture();
+  SpawnPlayer();
+  Run.Player->aimX = aimX;
+  Run.Player->aimY = aimY;
 }
 
 }  // namespace play

@@ -91,4 +91,9 @@ PlayRunResult RunPlayScript(const LevelData& level, const PlayScript& script,
 // A one-line summary: "finished step=... time=..." or "died ..." etc.
 std::string DescribeRun(const PlayRunResult& r);
 
+// Sets a level up to be drawn outside the play loop (benchmarks, drawing
+// tests): its objects placed, its glow and picture made, and the figure
+// standing at the start, aiming at (aimX, aimY). Needs open graphics.
+void StageLevel(const LevelData& level, float aimX, float aimY);
+
 }  // namespace play

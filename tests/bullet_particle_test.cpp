@@ -208,6 +208,29 @@ TEST_F(EffectsTest, GhostBulletsHitSilentlyAndOffScreenBulletsGoQuietly) {
   EXPECT_TRUE(sounds.Ids().empty());
 }
 
+// The flight keeps the sin and cos of its angle instead of taking them each
+// step: positions must stay bit for bit those of the formula, at any angle,
+// and after the angle is changed in flight.
+TEST_F(EffectsTest, AFlightIsBitForBitTheFormulaAtEveryStep) {
+  std::vector<float> angles = {0.0f, 90.0f, 359.99f, -45.5f, 1e-7f, 7777.7f};
+  for (int k = 0; k < 500; ++k) angles.push_back(0.7213f * static_cast<float>(k));
+  for (float angle : angles) {
+    auto b = Bullet::Create(400, 300, 1, angle, 0);
+    float x = static_cast<float>(400 + 15 * play::SinDeg(angle));
+    float y = static_cast<float>(300 + 15 * play::CosDeg(angle));
+    for (int step = 0; step < 150; ++step) {
+      ASSERT_EQ(b->x, x) << angle << " step " << step;
+      ASSERT_EQ(b->y, y) << angle << " step " << step;
+      if (step == 80) b->angle = angle + 100;  // turned from outside
+      const float a = b->angle;
+      b->Update();
+      x = static_cast<float>(x + play::SinDeg(a) * 2.0f);
+      y = static_cast<float>(y + play::CosDeg(a) * 2.0f);
+    }
+    play::ResetBullets();
+  }
+}
+
 TEST_F(EffectsTest, ABulletWithANonFinitePositionCountsAsOffScreen) {
   for (float bad : {kNaN, kInf, -kInf}) {
     auto bx = BulletAt(bad, 300, 90);

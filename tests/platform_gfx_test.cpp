@@ -327,9 +327,107 @@ TEST_P(GfxTest, SavesAScreenshotOfATestScene) {
   EXPECT_EQ(back->pixels[0][400 * kScreenW + 650], Rgba(255, 255, 255));
 }
 
+// Pictures painted by the renderer stand for the calls that painted them,
+// wholly or in parts, and go when their renderer goes.
+TEST_P(GfxTest, PaintedImagesDrawWhatTheirCallsDrawAndDieWithTheirRenderer) {
+  ImagePtr ball = ImageFromPixels(
+      24, 24, std::vector<uint32_t>(24 * 24, Rgba(250, 120, 30, 140)), kFilteredImage);
+  auto scene = [&] {
+    SetBlend(kAlphaBlend);
+    SetAlpha(1);
+    SetColor(40, 90, 200);
+    DrawRect(0, 0, 800, 600);
+    SetColor(255, 255, 255);
+    SetAlpha(0.7f);
+    DrawImage(ball, 100, 100);
+    SetScale(3, 2);
+    DrawImage(ball, 300.5f, 150);
+    SetScale(1, 1);
+    SetBlend(kLightBlend);
+    SetColor(90, 255, 60);
+    DrawImage(ball, 110, 110);
+  };
+  SetClsColor(0, 0, 0);
+  Cls();
+  scene();
+  const std::vector<uint32_t> direct = ReadTargetPixels();
+
+  SetBlend(kShadeBlend);  // the caller's state, kept across the paint
+  SetColor(1, 2, 3);
+  SetAlpha(0.3f);
+  ImagePtr painted = PaintImage(kScreenW, kScreenH, [&] {
+    scene();
+    ImagePtr inner = PaintImage(8, 8, [] { DrawRect(0, 0, 8, 8); });  // nested
+    EXPECT_TRUE(ImageLive(inner));
+  });
+  ASSERT_TRUE(ImageLive(painted));
+  EXPECT_EQ(GetBlend(), kShadeBlend);
+  EXPECT_EQ(GetAlpha(), 0.3f);
+  int r, g, b;
+  GetColor(r, g, b);
+  EXPECT_EQ(r + g + b, 6);
+
+  SetClsColor(0, 0, 0);
+  Cls();
+  SetBlend(kSolidBlend);
+  SetColor(255, 255, 255);
+  SetAlpha(1);
+  DrawImage(painted, 0, 0);
+  const std::vector<uint32_t> fromPicture = ReadTargetPixels();
+  int differing = 0;
+  for (size_t i = 0; i < direct.size(); ++i)
+    if ((direct[i] & 0xFFFFFF) != (fromPicture[i] & 0xFFFFFF)) ++differing;
+  EXPECT_EQ(differing, 0);
+
+  // A part, moved: the same pixels at the new place; parts outside the
+  // picture are cut off.
+  Cls();
+  DrawImageRect(painted, 500, 400, 90, 90, 60, 60);
+  DrawImageRect(painted, 10, 10, -20, 590, 40, 40);  // lands at 30..49, 10..19
+  for (int y = 0; y < 60; y += 7)
+    for (int x = 0; x < 60; x += 7)
+      EXPECT_EQ(ReadTargetPixels()[(400 + y) * kScreenW + 500 + x] & 0xFFFFFF,
+                direct[(90 + y) * kScreenW + 90 + x] & 0xFFFFFF);
+  const std::vector<uint32_t> cut = ReadTargetPixels();
+  EXPECT_EQ(cut[10 * kScreenW + 30] & 0xFFFFFF, direct[590 * kScreenW] & 0xFFFFFF);
+  EXPECT_EQ(cut[19 * kScreenW + 49] & 0xFFFFFF, direct[599 * kScreenW + 19] & 0xFFFFFF);
+  EXPECT_EQ(cut[20 * kScreenW + 30] & 0xFFFFFF, 0u);
+  EXPECT_EQ(cut[10 * kScreenW + 29] & 0xFFFFFF, 0u);
+  EXPECT_EQ(cut[10 * kScreenW + 50] & 0xFFFFFF, 0u);
+
+  // A new renderer: the picture is gone and draws nothing.
+  EndGraphics();
+  ASSERT_TRUE(Graphics(kScreenW, kScreenH, 0, 60, 0));
+  EXPECT_FALSE(ImageLive(painted));
+  SetClsColor(7, 7, 7);
+  Cls();
+  DrawImage(painted, 0, 0);
+  DrawImageRect(painted, 0, 0, 0, 0, 100, 100);
+  ExpectPixel(50, 50, {7, 7, 7});
+  SetBlend(kAlphaBlend);
+}
+
 INSTANTIATE_TEST_SUITE_P(Renderers, GfxTest, ::testing::Values(kDriverOpenGL, kDriverSoftware),
                          [](const ::testing::TestParamInfo<int>& info) {
                            return std::string(info.param == kDriverOpenGL ? "OpenGL" : "Software");
                          });
+
+// The software renderer writes the window's pixels itself: presenting must
+// not bring a GL driver into the process (it did through SDL's framebuffer
+// acceleration, keeping Mesa's compiler resident).
+TEST(SoftwareFramesTest, PresentWithoutAGLDriver) {
+  if (vtest::GLDriverLoaded()) GTEST_SKIP() << "an earlier test in this process loaded GL";
+  test::ResetPlatform();
+  test::UseManualClock();
+  EndGraphics();
+  SetGraphicsDriver(kDriverSoftware);
+  ASSERT_TRUE(Graphics(kScreenW, kScreenH, 0, 60, 0));
+  Cls();
+  DrawRect(10, 10, 10, 10);
+  Flip();
+  Flip();
+  EXPECT_FALSE(vtest::GLDriverLoaded());
+  EndGraphics();
+}
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <filesystem>
 
 #include "frontend/startup.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/headless.h"
+#include "play/bullet.h"
 #include "play/coins.h"
 #include "play/draw.h"
 #include "play/harness.h"
@@ -103,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(BothDrivers, PlayDrawTest, ::testing::Values(1, 2));
 namespace {
 
 // Every kind of cell with a spread of edge and corner frames (some outside
-// their strips), markers and coins: the picture grabbed at level start must
-// draw exactly what the cells draw one by one.
+// their strips), the markers, and coins alone, side by side (their blooms
+// meet), beside the start marker and at the field's edges.
 play::LevelData EveryKindOfCell() {
   play::LevelData l = vtest::BlankLevel();
   const int codes[] = {0, 5, 12, 19, 20, 33, 39, 40, 47, 59, 60, 61};
@@ -119,43 +121,88 @@ play::LevelData EveryKindOfCell() {
     }
   vtest::PutObject(l, 3, 2, play::kObjStart);
   vtest::PutObject(l, 45, 2, play::kObjExit);
-  vtest::PutObject(l, 20, 2, play::kObjCoin);
+  for (int x : {4, 20, 21, 22, 30}) vtest::PutObject(l, x, 2, play::kObjCoin);
+  vtest::PutObject(l, 0, 35, play::kObjCoin);
+  vtest::PutObject(l, 49, 0, play::kObjCoin);
   return l;
 }
 
-}  // namespace
-
-TEST_P(PlayDrawTest, TheLevelPictureDrawsWhatTheCellsDraw) {
-  vtest::GameSandbox sandbox(GetParam());
-  fe::StartUp();
-  ASSERT_TRUE(plat::GraphicsOpen());
+// Frames of play at a run of time rates (into slow motion, swinging at
+// the bottom, out again), with the coin colour stepping, bullets and the
+// figure over the glow; the same start each time.
+std::vector<std::vector<uint32_t>> PlayFrames() {
+  plat::test::SetClock(100000);
+  plat::SetClsColor(0, 0, 0);
+  plat::SeedRnd(1);  // the figure's spawn sparkle
   vtest::ResetPlayState();
-  static_cast<play::LevelData&>(play::Level) = EveryKindOfCell();
-  play::SetupLevelObjects(0);
-
-  auto frame = [] {
-    plat::SetClsColor(0, 0, 0);
+  play::StageLevel(EveryKindOfCell(), 500, 100);
+  for (int i = 0; i < 4; ++i) play::Bullet::Create(300.0f + 40 * i, 200, 3 + i, 30.0f * i, i % 2);
+  play::Run.CoinList[1]->active = 0;  // one taken
+  play::Run.CoinCycleTime = 100000;
+  std::vector<std::vector<uint32_t>> frames;
+  int step = 0;
+  for (float rate : {1.0f, 0.98f, 0.5f, 0.3f, 0.28f, 0.3f, 0.28f, 0.62f, 1.0f}) {
+    plat::test::AdvanceClock(60);  // the coin colour steps every other frame
+    play::Run.TimeRate = rate;
+    if (++step == 6) play::Run.CoinsLeft = 0;  // the exit opens
+    plat::SetClsColor(step * 20, 0, 90);     // whatever is under the level
     plat::Cls();
     plat::SetAlpha(1);
     plat::SetColor(255, 255, 255);
     play::DrawGame();
-    return plat::ReadTargetPixels();
-  };
-  play::DropLevelPicture();
-  const std::vector<uint32_t> cellByCell = frame();
-  plat::SetClsColor(90, 20, 200);  // whatever the clear colour, the same picture
-  play::CacheLevelPicture();
-  const std::vector<uint32_t> cached = frame();
-  play::DropLevelPicture();
+    frames.push_back(plat::ReadTargetPixels());
+    frames.back().push_back(static_cast<uint32_t>(play::Run.CoinCycleIndex));
+  }
+  return frames;
+}
+
+int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return -1;
+  int n = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    if ((a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF)) ++n;
+  return n;
+}
+
+}  // namespace
+
+// The painted pictures (level, stretched glow, level in glow) must give
+// exactly the frames drawn as they are built: in play, at every glow alpha,
+// and behind the menus, also after the level changes under them.
+TEST_P(PlayDrawTest, PaintedPicturesDrawWhatTheFrameDrawsInPlace) {
+  vtest::GameSandbox sandbox(GetParam());
+  fe::StartUp();
+  ASSERT_TRUE(plat::GraphicsOpen());
+  play::UsePaintedPictures(false);
+  const std::vector<std::vector<uint32_t>> built = PlayFrames();
+  play::UsePaintedPictures(true);
+  const std::vector<std::vector<uint32_t>> painted = PlayFrames();
   const std::string outDir = std::string(VELKOR_BINARY_DIR) + "/screens";
   fs::create_directories(outDir);
-  EXPECT_TRUE(plat::SaveScreenshot(outDir + "/cells_" + std::to_string(GetParam()) + ".png"));
+  EXPECT_TRUE(plat::SaveScreenshot(outDir + "/slowmo_painted_" + std::to_string(GetParam()) + ".png"));
+  ASSERT_EQ(built.size(), painted.size());
+  for (size_t i = 0; i < built.size(); ++i)
+    EXPECT_EQ(Differing(built[i], painted[i]), 0) << "play frame " << i;
 
-  ASSERT_EQ(cellByCell.size(), cached.size());
-  int differing = 0;
-  for (size_t i = 0; i < cached.size(); ++i)
-    if ((cached[i] & 0xFFFFFF) != (cellByCell[i] & 0xFFFFFF)) ++differing;
-  EXPECT_EQ(differing, 0);
+  // Behind a menu: the level without markers, at alpha 1 from the picture,
+  // at another alpha cell by cell; then again after a cell changed.
+  auto backdrops = [](bool usePictures) {
+    play::UsePaintedPictures(usePictures);
+    std::vector<std::vector<uint32_t>> shots;
+    for (int change = 0; change < 2; ++change) {
+      play::Level.TileGrid[10][10] = change ? 7 : 40;
+      for (float alpha : {1.0f, 0.5f}) {
+        plat::Cls();
+        plat::SetAlpha(alpha);
+        play::DrawLevel(1);
+        shots.push_back(plat::ReadTargetPixels());
+      }
+    }
+    return shots;
+  };
+  const std::vector<std::vector<uint32_t>> cells = backdrops(false), pictures = backdrops(true);
+  for (size_t i = 0; i < cells.size(); ++i)
+    EXPECT_EQ(Differing(cells[i], pictures[i]), 0) << "backdrop " << i;
 }
 
 namespace {

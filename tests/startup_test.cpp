@@ -115,6 +115,8 @@ int64_t ChooseDriverWithClicks(const std::vector<std::pair<int, int>>& clicks) {
     flips = f + 1;
     if (f == 1) {
       EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("driver_choice")));
+      // Asking which driver to use must not load one of them.
+      EXPECT_EQ(plat::RendererName(), "software");
     }
     const size_t i = static_cast<size_t>(f / 2);
     if (f % 2 == 0 && i < clicks.size()) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 
 #include "editor/editor.h"
 #include "editor/packs.h"
@@ -15,6 +16,7 @@
 #include "frontend/startup.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "play/draw.h"
 #include "play/playloop.h"
 #include "play/replay.h"
 #include "play/runstate.h"
@@ -65,6 +67,17 @@ void ResetAllState() {
   play::InstallButtonActions();
   editor::InstallTextFieldActions();
   zip::ResetZipUnit();
+  play::DropLevelPicture();
+  play::UsePaintedPictures(true);
+}
+
+bool GLDriverLoaded() {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    for (const char* part : {"_dri.so", "libgallium", "libLLVM"})
+      if (line.find(part) != std::string::npos) return true;
+  return false;
 }
 
 GameSandbox::GameSandbox(int driver) {

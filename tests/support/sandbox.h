@@ -37,6 +37,10 @@ int RunProgramToQuit(int everyFrames = 20);
 // Resets every subsystem's program-wide state and the platform's test state.
 void ResetAllState();
 
+// True when a GL driver (Mesa's, with its shader compiler) is mapped into
+// this process.
+bool GLDriverLoaded();
+
 // A fresh empty temporary directory (removed by the caller or left in /tmp).
 std::string MakeTempDir(const std::string& tag);
 void RemoveTree(const std::string& dir);
