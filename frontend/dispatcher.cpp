@@ -1,5 +1,6 @@
 #include "frontend/dispatcher.h"
 
+#include "frontend/levelselect.h"
 #include "platform/files.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
@@ -94,6 +95,9 @@ void DispatcherPass() {
     case kStatePackLevelSelect: s.RunPackLevelSelect(1); break;
     case kStateCredits: s.RunCredits(); break;
     case kStateNextPackLevel: {
+      // The last scan may belong to another pack or predate the editor's
+      // last save.
+      ScanPackLevels();
       const int idx = Game.CurrentLevel - 1;
       const bool playable = idx >= 0 && idx < play::kLevelSlots && Records.PackLevelPlayable[idx] == 1;
       if (playable)

@@ -45,6 +45,11 @@ struct LevelGridRules {
 void RunLevelGridScreen(const LevelGridRules& rules, int mode);
 // State 1.
 void RunLevelSelect(int mode);
+// State 9: the current pack's levels that hold a player start.
+void RunPackLevelSelect(int mode);
+// PackLevelPlayable[n - 1] := 1 when level n (1..50) of the current pack is
+// a whole level file with a player start, else 0.
+void ScanPackLevels();
 
 // The whole level in memory with its top left corner at (x, y), scaled by
 // scale, at alpha; leaves scale 1, alpha 1 and colour black.

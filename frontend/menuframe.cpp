@@ -58,6 +58,14 @@ void MenuFrame::ReadKeys() const {
 
 void MenuFrame::Show() const { plat::Flip(); }
 
+void MenuFrame::Finish(int escapeState) {
+  DrawPointer();
+  DrawFade();
+  ReadKeys();
+  if (play::Input.EscapeHit && escapeState != kNoEscape) SetGameState(escapeState, KeepValue, KeepValue);
+  Show();
+}
+
 void DrawBlackout(float alpha) {
   plat::SetColor(0, 0, 0);
   plat::SetAlpha(alpha);
@@ -76,6 +84,11 @@ void TileLevelBack() {
   for (int x = 0; x <= plat::kScreenW; x += 128)
     for (int y = 0; y <= plat::kScreenH; y += 128)
       plat::DrawImage(Res.ImgLevelBack, static_cast<float>(x), static_cast<float>(y));
+}
+
+void DrawMenuTitle() {
+  SetCycleColour(play::Input.AnimCounter);
+  plat::DrawImage(Res.ImgMenuTitle, 20, 20);
 }
 
 void LoadMenuBackdrop() { play::LoadLevel(0); }

@@ -32,6 +32,10 @@ class MenuFrame {
   void ReadKeys() const;
   // Shows the frame.
   void Show() const;
+  // The usual end of a frame: pointer, fade, keys, Escape asking for
+  // escapeState (kNoEscape: Escape does nothing), then Show.
+  static constexpr int kNoEscape = -1;
+  void Finish(int escapeState);
 
  private:
   int entered_;
@@ -44,6 +48,9 @@ void DrawBlackout(float alpha);
 void SetCycleColour(int index);
 // The background picture tiled over the screen in white.
 void TileLevelBack();
+// The game's title picture at (20, 20) in the UI colour cycle's colour at
+// the animation counter; the colour stays set.
+void DrawMenuTitle();
 // Loads level 0 of the current pack as the backdrop.
 void LoadMenuBackdrop();
 // The level in memory without markers, then the bottom bar in the halved

@@ -1,5 +1,6 @@
-// The title screens and the built-in level select, and their place in the
-// dispatcher's screen table.
+// The title screens and their place in the dispatcher's screen table, with
+// the menu screens that have headers of their own (levelselect.h,
+// options.h, keysetup.h).
 #pragma once
 
 namespace fe {

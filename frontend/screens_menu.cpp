@@ -2,8 +2,10 @@
 #include "frontend/screens.h"
 
 #include "frontend/dispatcher.h"
+#include "frontend/keysetup.h"
 #include "frontend/levelselect.h"
 #include "frontend/menuframe.h"
+#include "frontend/options.h"
 #include "platform/clock.h"
 #include "platform/gfx.h"
 #include "platform/input.h"
@@ -78,11 +80,6 @@ struct Splash {
 
 };
 
-void DrawTitle() {
-  SetCycleColour(play::Input.AnimCounter);
-  plat::DrawImage(Res.ImgMenuTitle, 20, 20);
-}
-
 struct CreditLine {
   int x, y;
   const char* text;
@@ -131,16 +128,13 @@ void RunMainMenu() {
   while (frame.Running()) {
     frame.Begin();
     DrawMenuBackdrop();
-    DrawTitle();
+    DrawMenuTitle();
     play::TickAnimCounter();
     plat::SetAlpha(1.0f);
     Button::DrawAll();
-    frame.DrawPointer();
-    frame.DrawFade();
     // The menu has no keys; reading them drops presses that would
     // otherwise reach the next screen.
-    frame.ReadKeys();
-    frame.Show();
+    frame.Finish(MenuFrame::kNoEscape);
   }
 }
 
@@ -154,16 +148,12 @@ void RunCredits() {
     DrawMenuBackdrop();
     play::TickAnimCounter();
     Button::DrawAll();
-    DrawTitle();
+    DrawMenuTitle();
     for (const CreditLine& l : kCredits) Res.SmallFont->Draw(l.x, l.y, l.text, 0);
     plat::SetAlpha(0.1f);
     plat::DrawImage(mark, 5, 590);
     plat::SetAlpha(1.0f);
-    frame.DrawPointer();
-    frame.DrawFade();
-    frame.ReadKeys();
-    if (play::Input.EscapeHit) SetGameState(kStateMainMenu, KeepValue, KeepValue);
-    frame.Show();
+    frame.Finish(kStateMainMenu);
   }
 }
 
@@ -173,6 +163,9 @@ void InstallScreens() {
   t.RunMainMenu = RunMainMenu;
   t.RunCredits = RunCredits;
   t.RunLevelSelect = RunLevelSelect;
+  t.RunPackLevelSelect = RunPackLevelSelect;
+  t.RunOptions = RunOptions;
+  t.RunKeySetup = RunKeySetup;
 }
 
 }  // namespace fe

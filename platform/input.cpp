@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 
+#include "platform/gfx.h"
 #include "platform/gfx_internal.h"
 
 namespace plat {
@@ -216,24 +217,27 @@ void FlushKeys() {
 }
 
 namespace {
-// Runs wait passes until pick() gives a non-zero value. A closed window
-// ends the wait with 0 rather than blocking forever.
+// Runs wait passes until pick() gives a non-zero value. Each pass is a
+// Flip: the frame drawn before the wait is shown again at the display's
+// rate, so the window repaints when uncovered or resized while nothing on
+// it moves. A closed window ends the wait with 0 rather than blocking
+// forever.
 template <typename Pick>
 int WaitFor(Pick pick) {
   FlushKeys();
   for (;;) {
-    detail::RunFrameHook();
-    PollSystem();
+    Flip();
     if (int v = pick()) return v;
     if (gInput.terminate) return 0;
-    if (!detail::ManualClockActive()) SDL_Delay(5);
   }
 }
 }  // namespace
 
 int WaitKey() {
+  // From the top: a left or right shift, control or alt key is reported by
+  // its own code (160..165) rather than the either-side code it also hits.
   return WaitFor([] {
-    for (int code = 1; code < 256; ++code) {
+    for (int code = 255; code >= 1; --code) {
       if (KeyHit(code)) return code;
     }
     return 0;

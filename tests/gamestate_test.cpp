@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "frontend/dispatcher.h"
+#include "platform/files.h"
 #include "services/config.h"
+#include "services/level.h"
+#include "services/levelfile.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -85,8 +88,14 @@ TEST_F(DispatcherTest, NextBuiltinLevelPlaysItOrReturnsToTheSelectAfterTheLast) 
 }
 
 TEST_F(DispatcherTest, NextPackLevelNeedsAPlayableLevel) {
+  // Decided from the pack's files as they are now: the last scan may be of
+  // another pack or older than the editor's last save.
   Game.CurrentPack = "mine";
-  fe::Records.PackLevelPlayable[3] = 1;  // level 4
+  std::filesystem::create_directories(sandbox_.Path("Data/Packs/mine/levels"));
+  play::LevelData level;
+  level.ObjectGrid[7][7] = play::kObjStart;
+  ASSERT_TRUE(plat::SaveFileSafely(sandbox_.Path("Data/Packs/mine/levels/4.doy"), play::EncodeLevel(level)));
+  fe::Records.PackLevelPlayable[4] = 1;  // level 5, by a stale scan
   fe::SetGameState(11, 4, KeepValue);
   fe::DispatcherPass();
   EXPECT_EQ(Game.GameState, 5);

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "frontend/dispatcher.h"
+#include "frontend/keysetup.h"
 #include "frontend/levelselect.h"
+#include "frontend/options.h"
 #include "frontend/screens.h"
 #include "frontend/startup.h"
 #include "platform/clock.h"
@@ -24,20 +26,17 @@
 #include "services/level.h"
 #include "services/resources.h"
 #include "support/sandbox.h"
+#include "support/screen_script.h"
 #include "support/screenshots.h"
 
 namespace {
 
 namespace pt = plat::test;
 
-struct Rgb {
-  int r, g, b;
-};
-
-Rgb PixelAt(const std::vector<uint32_t>& px, int x, int y) {
-  const uint32_t p = px[static_cast<size_t>(y) * plat::kScreenW + x];
-  return {static_cast<int>(p & 255), static_cast<int>((p >> 8) & 255), static_cast<int>((p >> 16) & 255)};
-}
+using vtest::Click;
+using vtest::PixelAt;
+using vtest::Rgb;
+using Script = vtest::FrameScript;
 
 // Mean brightness of one screen row.
 double RowBrightness(int y) {
@@ -50,62 +49,14 @@ double RowBrightness(int y) {
   return sum / plat::kScreenW;
 }
 
-// Actions keyed by flip number (the hook runs at the start of each flip,
-// after the frame is drawn; input given there is seen by the next frame).
-// Past the limit the script asks for quit so a stuck screen cannot hang.
-class Script {
- public:
-  std::map<int64_t, std::function<void()>> at;
-  std::function<void(int64_t)> every;
-  int64_t limit = 3000;
-  int64_t flips = 0;
-
-  void Install() {
-    pt::SetFrameHook([this](int64_t f) {
-      flips = f + 1;
-      if (every) every(f);
-      auto it = at.find(f);
-      if (it != at.end()) it->second();
-      if (f >= limit) fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
-    });
-  }
-  ~Script() { pt::SetFrameHook(nullptr); }
-};
-
-void Click(int x, int y) {
-  pt::MouseMove(x, y);
-  pt::MousePress(1);
-  pt::MouseRelease(1);
-}
-
-class ScreensTest : public ::testing::Test {
+class ScreensTest : public vtest::ScreenTest {
  protected:
-  void SetUp() override {
-    sandbox_ = std::make_unique<vtest::GameSandbox>(2);
-    fe::ResetButtons();
-    fe::ResetLevelSelect();
-    play::ResetInput();
-    play::ResetRun();
-    play::ResetLevel();
-    fe::StartUp();
-    fe::InstallScreens();
-    fe::LoadRecords();
-    fe::LoadStatus();
-    play::Run.LastPlayedLevel = 0;
-  }
-  void TearDown() override {
-    pt::SetFrameHook(nullptr);
-    sandbox_.reset();
-  }
-
   // Runs the level select as the dispatcher does (state 1, argument 1).
   void RunSelect(Script& s) {
     fe::SetGameState(fe::kStateLevelSelect, fe::KeepValue, fe::KeepValue);
     s.Install();
     fe::RunLevelSelect(1);
   }
-
-  std::unique_ptr<vtest::GameSandbox> sandbox_;
 };
 
 // ------------------------------------------------------------------ splash
@@ -227,7 +178,10 @@ TEST_F(ScreensTest, ScreensAtTheDarkestPointOfTheColourCycle) {
     const char* shot;
   } screens[] = {{fe::kStateMainMenu, fe::RunMainMenu, "dark_main_menu"},
                  {fe::kStateCredits, fe::RunCredits, "dark_credits"},
-                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "dark_level_select"}};
+                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "dark_level_select"},
+                 {fe::kStatePackLevelSelect, [] { fe::RunPackLevelSelect(1); }, "dark_pack_level_select"},
+                 {fe::kStateOptions, fe::RunOptions, "dark_options"},
+                 {fe::kStateKeySetup, fe::RunKeySetup, "dark_key_setup"}};
   for (const auto& screen : screens) {
     fe::SetGameState(screen.state, fe::KeepValue, fe::KeepValue);
     Script s;

@@ -115,3 +115,21 @@ e2e_wait_exit() {
   echo "game exit code: $code after $(( $(date +%s) - E2E_START )) s"
   [ "$code" = 0 ] || e2e_fail "the game ended with exit code $code"
 }
+
+# e2e_level1_finish_step GAME_DIR SCRIPT: sets FINISH_STEP, the step at
+# which the play script finishes built-in level 1 in the play harness; the
+# script must still finish the level as it is now built.
+e2e_level1_finish_step() {
+  local build playrun level check
+  build=$(dirname "$1")
+  playrun=$build/tools/playrun/velkor_playrun
+  level=$build/assets/doy/1.doy
+  [ -x "$playrun" ] && [ -f "$level" ] || { echo "missing $playrun or $level"; exit 1; }
+  check=$("$playrun" "$level" "$2")
+  echo "headless run of the script: $check"
+  FINISH_STEP=$(echo "$check" | sed -n 's/^finished step=\([0-9]*\).*/\1/p')
+  [ -n "$FINISH_STEP" ] || {
+    echo "$(basename "$2") no longer finishes built-in level 1: the level changed, update the script"
+    exit 1
+  }
+}

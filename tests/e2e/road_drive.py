@@ -121,11 +121,13 @@ class Driver:
         subprocess.run(["xwd", "-silent", "-id", str(self.window), "-out", path],
                        capture_output=True)
         print(f"[frame {self.frames.count}] {name}", flush=True)
+        return path
 
     def wait_shot(self, frames, what, name, min_seconds=0.0):
-        """Waits for the screen a step leads to, then takes its picture."""
+        """Waits for the screen a step leads to, then takes its picture (the
+        file's path is returned)."""
         self.frames.wait(frames, what, min_seconds)
-        self.shot(name)
+        return self.shot(name)
 
     def point(self, xy):
         # Two moves, a frame apart: the screens react to a pointer that moved
@@ -248,6 +250,30 @@ def run_main(tag, main):
         sys.exit(1)
 
 
+def play_level1(d, game_pid, events, finish_step, name):
+    """From the main menu through built-in level 1, played with the script,
+    its record under the name, and back to the main menu."""
+    d.click(MENU_GAME, "the game button")
+    d.wait_shot(30, "the level select", "level-select")
+    d.click(CELL_LEVEL1, "the level 1 cell")
+    # The level-start popup fades in over 50 frames.
+    d.wait_shot(60, "the level-start popup", "level-start")
+    xdo("key", "Escape")
+    # Fade-out (50 frames), then the ready and go banners (1 s each).
+    d.frames.wait(60, "the popup fade-out")
+    d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
+    play_level(d, game_pid, events, finish_step)
+    d.shot("finish")
+    # The new-record popup fades in over 50 frames, then focuses the field.
+    d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
+    d.type_line(name, "typing the name")
+    d.wait_shot(10, "the name entry", "name-entered")
+    d.click(POPUP_EXIT, "the popup's exit button")
+    d.wait_shot(30, "the level select after play", "back-in-level-select")
+    xdo("key", "Escape")
+    d.wait_shot(30, "the main menu after play", "main-menu-again")
+
+
 def main():
     window, game_pid, script, finish_step, name, shot_dir = sys.argv[1:7]
     window, game_pid = int(window, 0), int(game_pid)
@@ -255,25 +281,7 @@ def main():
 
     def steps(d):
         d.to_main_menu()
-        d.click(MENU_GAME, "the game button")
-        d.wait_shot(30, "the level select", "level-select")
-        d.click(CELL_LEVEL1, "the level 1 cell")
-        # The level-start popup fades in over 50 frames.
-        d.wait_shot(60, "the level-start popup", "level-start")
-        xdo("key", "Escape")
-        # Fade-out (50 frames), then the ready and go banners (1 s each).
-        d.frames.wait(60, "the popup fade-out")
-        d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
-        play_level(d, game_pid, events, int(finish_step))
-        d.shot("finish")
-        # The new-record popup fades in over 50 frames, then focuses the field.
-        d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
-        d.type_line(name, "typing the name")
-        d.wait_shot(10, "the name entry", "name-entered")
-        d.click(POPUP_EXIT, "the popup's exit button")
-        d.wait_shot(30, "the level select after play", "back-in-level-select")
-        xdo("key", "Escape")
-        d.wait_shot(30, "the main menu after play", "main-menu-again")
+        play_level1(d, game_pid, events, int(finish_step), name)
         d.click(MENU_EXIT, "the exit button", settle=False)
 
     return drive("road", window, shot_dir, steps)

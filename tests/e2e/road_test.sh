@@ -10,23 +10,12 @@ set -uo pipefail
 GAME_DIR=$(cd "$1" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
 . "$HERE/lib.sh"
-BUILD=$(dirname "$GAME_DIR")
 SCRIPT=$HERE/road_level1.txt
-PLAYRUN=$BUILD/tools/playrun/velkor_playrun
-LEVEL=$BUILD/assets/doy/1.doy
 NAME=roadtest
 
 e2e_need_x_tools
 
-# The script must still finish the level as it is now built.
-[ -x "$PLAYRUN" ] && [ -f "$LEVEL" ] || { echo "missing $PLAYRUN or $LEVEL"; exit 1; }
-CHECK=$("$PLAYRUN" "$LEVEL" "$SCRIPT")
-echo "headless run of the script: $CHECK"
-FINISH_STEP=$(echo "$CHECK" | sed -n 's/^finished step=\([0-9]*\).*/\1/p')
-[ -n "$FINISH_STEP" ] || {
-  echo "road_level1.txt no longer finishes built-in level 1: the level changed, update the script"
-  exit 1
-}
+e2e_level1_finish_step "$GAME_DIR" "$SCRIPT"
 
 WORK=$(mktemp -d /tmp/velkor-road-XXXXXX)
 XPID=""; GPID=""; E2E_TAG=road

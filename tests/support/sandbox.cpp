@@ -11,6 +11,7 @@
 #include "editor/editor.h"
 #include "editor/packs.h"
 #include "frontend/dispatcher.h"
+#include "frontend/levelselect.h"
 #include "frontend/startup.h"
 #include "frontend/upload.h"
 #include "platform/headless.h"
@@ -51,6 +52,7 @@ void ResetAllState() {
   fe::ResetRecords();
   fe::ResetStartupGuards();
   fe::ResetButtons();
+  fe::ResetLevelSelect();
   fe::ResetAudio();
   fe::ResetUploadDialog();
   play::ResetInput();
