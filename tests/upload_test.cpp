@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "frontend/dispatcher.h"
 #include "frontend/menuframe.h"
@@ -30,6 +29,7 @@
 #include "support/fake_opener.h"
 #include "support/net_support.h"
 #include "support/sandbox.h"
+#include "support/screen_script.h"
 #include "support/screenshots.h"
 
 namespace fs = std::filesystem;
@@ -39,9 +39,9 @@ namespace {
 fe::UploadDialogVars& D() { return fe::Upload; }
 
 std::string Read(const std::string& path) {
-  std::stringstream s;
-  s << std::ifstream(path, std::ios::binary).rdbuf();
-  return s.str();
+  std::vector<uint8_t> b;
+  plat::LoadFileBytes(path, b);
+  return std::string(b.begin(), b.end());
 }
 
 std::string Shell(const std::string& cmd) {
@@ -81,11 +81,10 @@ TEST(UploadPageAddress, SlashesBecomeSemicolonsAndTheRestIsEncoded) {
             "http://127.0.0.1:8080/velkor/upload.php?filename=a");
 }
 
-class UploadDialogTest : public ::testing::Test {
+class UploadDialogTest : public vtest::ScreenTest {
  protected:
   void SetUp() override {
-    fe::StartUp();
-    ASSERT_TRUE(plat::GraphicsOpen());
+    ScreenTest::SetUp();
     fs::create_directories(Pack("levels"));
     fs::create_directories(Pack("replays"));
     Put(Pack("scores.dat"), "scores");
@@ -96,9 +95,10 @@ class UploadDialogTest : public ::testing::Test {
   void TearDown() override {
     fe::ResetUploadDialog();
     ::unsetenv("VELKOR_SITE");
+    ScreenTest::TearDown();
   }
-  std::string Pack(const std::string& rel) { return sandbox_.Path("Data/Packs/mine/" + rel); }
-  std::string Archive() { return sandbox_.Path("Data/Packs/mine.zip"); }
+  std::string Pack(const std::string& rel) { return sandbox_->Path("Data/Packs/mine/" + rel); }
+  std::string Archive() { return sandbox_->Path("Data/Packs/mine.zip"); }
   static void Put(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
@@ -125,19 +125,11 @@ class UploadDialogTest : public ::testing::Test {
     Frame(true);
     EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name)));
   }
-  void Click(int x, int y) {
-    plat::test::MouseMove(x, y);
-    plat::test::MousePress(1);
-    Frame();
-    plat::test::MouseRelease(1);
-  }
   void Open(int page) {
     D().UploadDialogPage = D().UploadDialogShownPage = page;
     D().UploadDialogFade = 2;
     D().UploadDialogAlpha = 1.0f;
   }
-
-  vtest::GameSandbox sandbox_;
 };
 
 // The whole road against the reference endpoint under PHP.
@@ -217,14 +209,15 @@ TEST_F(UploadDialogTest, FailurePageClickZones) {
   for (const auto& c : cases) {
     vtest::FakeUrlOpener opener;
     Open(fe::kUploadFailure);
-    Click(c.x, c.y);
+    vtest::Click(c.x, c.y);
+    Frame();
     EXPECT_EQ(D().UploadDialogPage, c.page) << c.x << "," << c.y;
     if (c.browser) {
       EXPECT_EQ(opener.WaitForArgs(),
                 "1\nhttp://site.test/velkor/upload.php?filename=C:;Games;x;Data;Packs;mine.zip\n");
     }
   }
-  plat::SetProgramDir(sandbox_.Dir());
+  plat::SetProgramDir(sandbox_->Dir());
   Open(fe::kUploadFailure);
   plat::test::KeyTap(plat::vk::Space);
   Frame();
@@ -277,11 +270,11 @@ TEST_F(UploadDialogTest, WindowLivesAndClosesDuringAnUpload) {
 TEST_F(UploadDialogTest, FailedExportKeepsTheOldArchive) {
   const std::string cwd = plat::CurrentDir();
   Put(Pack("levels/1.doy"), "level one");
-  ASSERT_TRUE(fe::ExportPack(sandbox_.Dir(), "mine"));
+  ASSERT_TRUE(fe::ExportPack(sandbox_->Dir(), "mine"));
   EXPECT_EQ(Shell("unzip -tq '" + Archive() + "' >/dev/null && echo ok"), "ok\n");
   const std::string good = Read(Archive());
   fs::remove(Pack("scores.dat"));
-  EXPECT_FALSE(fe::ExportPack(sandbox_.Dir(), "mine"));
+  EXPECT_FALSE(fe::ExportPack(sandbox_->Dir(), "mine"));
   EXPECT_EQ(Read(Archive()), good);
   EXPECT_FALSE(fs::exists(Archive() + ".part"));
   EXPECT_EQ(plat::CurrentDir(), cwd);
@@ -313,7 +306,7 @@ TEST_F(UploadDialogTest, ScreenshotsTakeTheNextFreeNumber) {
   EXPECT_EQ(plat::FileType("screen051.png"), plat::kFileNone);
   fs::copy_file("screen001.png", vtest::ShotPath("screenshot_level1"),
                 fs::copy_options::overwrite_existing);
-  plat::ChangeDir(sandbox_.Dir());
+  plat::ChangeDir(sandbox_->Dir());
 }
 
 }  // namespace
