@@ -278,6 +278,7 @@ TEST_F(UploadDialogTest, FailedExportKeepsTheOldArchive) {
   EXPECT_FALSE(fe::ExportPack(sandbox_->Dir(), "mine"));
   EXPECT_EQ(Read(Archive()), good);
   EXPECT_FALSE(fs::exists(Archive() + ".part"));
+  EXPECT_FALSE(fe::ExportPack(sandbox_->Dir(), "../Packs/mine"));  // names stay inside the packs folder
   EXPECT_EQ(plat::CurrentDir(), cwd);
 
   int port = 0;
