@@ -164,37 +164,44 @@ TEST_F(ScreensTest, CreditsLeaveByEscapeOrTheBackButton) {
   EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
 }
 
-// The darkest point of the colour cycle, where text and buttons are hardest
-// to read: every screen that draws over the title level, shot there.
-TEST_F(ScreensTest, ScreensAtTheDarkestPointOfTheColourCycle) {
-  constexpr int kDarkest = 123;  // dark blue, the cycle's least light
-  auto holdDarkest = [](int64_t) {
-    play::Input.AnimCounter = kDarkest;
-    play::Input.AnimCounterTime = plat::Millisecs();
-  };
+// Every screen that draws over the title level, shot at the darkest point
+// of the colour cycle (dark blue, where text and buttons are hardest to
+// read), at the brightest (yellow) and at one of middle light (violet),
+// with the pointer on one of its buttons to show the hover highlight.
+TEST_F(ScreensTest, ScreensAtTheDarkestBrightestAndAMiddlePointOfTheColourCycle) {
+  const struct {
+    int counter;
+    const char* name;
+  } points[] = {{123, "dark"}, {40, "bright"}, {192, "mid"}};
   const struct {
     int state;
     void (*run)();
     const char* shot;
-  } screens[] = {{fe::kStateMainMenu, fe::RunMainMenu, "dark_main_menu"},
-                 {fe::kStateCredits, fe::RunCredits, "dark_credits"},
-                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "dark_level_select"},
-                 {fe::kStatePackLevelSelect, [] { fe::RunPackLevelSelect(1); }, "dark_pack_level_select"},
-                 {fe::kStateOptions, fe::RunOptions, "dark_options"},
-                 {fe::kStateKeySetup, fe::RunKeySetup, "dark_key_setup"}};
-  for (const auto& screen : screens) {
-    fe::SetGameState(screen.state, fe::KeepValue, fe::KeepValue);
-    Script s;
-    s.every = holdDarkest;
-    s.at[60] = [&screen] {
-      EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(screen.shot)));
-      fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
-    };
-    pt::MouseMove(790, 590);
-    s.Install();
-    screen.run();
-    EXPECT_EQ(s.flips, 61) << screen.shot;
-  }
+    int hoverX, hoverY;
+  } screens[] = {{fe::kStateMainMenu, fe::RunMainMenu, "main_menu", 310, 250},
+                 {fe::kStateCredits, fe::RunCredits, "credits", 700, 535},
+                 {fe::kStateLevelSelect, [] { fe::RunLevelSelect(1); }, "level_select", 710, 575},
+                 {fe::kStatePackLevelSelect, [] { fe::RunPackLevelSelect(1); }, "pack_level_select", 710, 575},
+                 {fe::kStateOptions, fe::RunOptions, "options", 110, 150},
+                 {fe::kStateKeySetup, fe::RunKeySetup, "key_setup", 110, 290}};
+  for (const auto& point : points)
+    for (const auto& screen : screens) {
+      const std::string shot = std::string(point.name) + "_" + screen.shot;
+      fe::SetGameState(screen.state, fe::KeepValue, fe::KeepValue);
+      Script s;
+      s.every = [&point](int64_t) {
+        play::Input.AnimCounter = point.counter;
+        play::Input.AnimCounterTime = plat::Millisecs();
+      };
+      s.at[60] = [&shot] {
+        EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(shot)));
+        fe::SetGameState(fe::kStateQuit, fe::KeepValue, fe::KeepValue);
+      };
+      pt::MouseMove(screen.hoverX, screen.hoverY);
+      s.Install();
+      screen.run();
+      EXPECT_EQ(s.flips, 61) << shot;
+    }
 }
 
 // ------------------------------------------------------------ level select

@@ -31,40 +31,62 @@ Canvas FontStrip(int cell, int scale, int bold, int outline, int ox, int oy) {
   return strip;
 }
 
-// A button: a dark, nearly opaque plate with a light rim and the label, so
-// the label reads on the plate whatever lies behind it.
-Canvas Button(int w, int h, const std::string& label, int scale, bool left) {
+// A button. The menus multiply it by their colour cycle, which at its dark
+// point leaves nothing of the picture lighter than dark blue: the light the
+// label needs then comes from the backdrop, seen through a thin plate. So
+// the letters are light with a dark rim and shadow, as in the title: dark
+// shapes on the lighter backdrop at the cycle's dark end, bright ones in
+// their rims at the other. A dark line around a light bevel keeps the frame
+// visible at every point of the cycle, and the hover lightening reaches the
+// plate, the frame and the letters alike.
+Canvas ButtonPlate(int w, int h) {
   Canvas c(w, h);
-  for (int y = 1; y < h - 1; ++y)
-    for (int x = 1; x < w - 1; ++x) c.Set(x, y, RGB(10, 10, 24, 210));
-  c.Rect(2, 0, w - 4, 1, Grey(255, 230));
-  c.Rect(2, h - 1, w - 4, 1, Grey(170, 230));
-  c.Rect(0, 2, 1, h - 4, Grey(230, 230));
-  c.Rect(w - 1, 2, 1, h - 4, Grey(170, 230));
-  c.Set(1, 1, Grey(255, 230));
-  c.Set(w - 2, 1, Grey(230, 230));
-  c.Set(1, h - 2, Grey(200, 230));
-  c.Set(w - 2, h - 2, Grey(170, 230));
+  for (int y = 2; y < h - 2; ++y)
+    for (int x = 2; x < w - 2; ++x) c.Set(x, y, Grey(255, 64 - 36 * y / (h - 1)));
+  const Rgba line = RGB(kInk.r, kInk.g, kInk.b, 230);
+  c.Rect(2, 0, w - 4, 1, line);
+  c.Rect(2, h - 1, w - 4, 1, line);
+  c.Rect(0, 2, 1, h - 4, line);
+  c.Rect(w - 1, 2, 1, h - 4, line);
+  for (int x : {1, w - 2})
+    for (int y : {1, h - 2}) c.Set(x, y, line);
+  c.Rect(2, 1, w - 4, 1, Grey(255));
+  c.Rect(1, 2, 1, h - 4, Grey(235));
+  c.Rect(2, h - 2, w - 4, 1, Grey(150));
+  c.Rect(w - 2, 2, 1, h - 4, Grey(170));
+  return c;
+}
+
+// Light letters in a dark rim with a shadow, over the plate.
+void ButtonLettering(Canvas& c, Canvas& t) {
+  t.Outline(kInk, true, 1);
+  t.Shadow(1, 1, Grey(0, 170));
+  c.Blit(t, 0, 0);
+}
+
+Canvas Button(int w, int h, const std::string& label, int scale, bool left) {
+  Canvas c = ButtonPlate(w, h);
   TextStyle s;
   s.scale = scale;
   s.bold = 1;
+  s.bottom = Grey(226);
+  // Small letters get a pixel more between them, so the rims of two
+  // neighbours leave a gap.
+  if (scale < 3) s.advance = 6 * scale + s.bold + 1;
   Canvas t(w, h);
   const int tw = TextWidth(label, s);
   DrawText(t, left ? 10 : (w - tw) / 2, (h - 7 * scale) / 2, label, s);
-  t.Outline(kInk, true, 1);
-  t.Shadow(1, 1, Grey(0, 140));
-  c.Blit(t, 0, 0);
+  ButtonLettering(c, t);
   return c;
 }
 
 Canvas SymbolButton(bool plus) {
-  Canvas c = Button(32, 32, "", 2, false);
+  Canvas c = ButtonPlate(32, 32);
   Canvas t(32, 32);
   t.Rect(8, 14, 16, 4, Grey(255));
   if (plus) t.Rect(14, 8, 4, 16, Grey(255));
-  t.ShadeVertical(8, 24, 255, 205);
-  t.Outline(kInk, false, 1);
-  c.Blit(t, 0, 0);
+  t.ShadeVertical(8, 24, 255, 226);
+  ButtonLettering(c, t);
   return c;
 }
 
