@@ -137,6 +137,17 @@ void ForceDialogOnBuiltInPack() {
   }
 }
 
+// Leaving drops a level that cannot be saved: the first Escape then stays,
+// the toolbar up with its message; one more while it shows leaves anyway, so
+// the maker is never held in the editor.
+bool LeaveOnEscape() {
+  EditorVars& e = Editor;
+  if (L().EditorDialog != kDialogNone || e.EscapeRefused != 0 || SaveLevelInHand()) return true;
+  e.EscapeRefused = 1;
+  e.ToolbarVisible = 1;
+  return false;
+}
+
 void StepAndLoad(int delta) {
   if (!SaveLevelInHand()) return;
   StepEditorLevel(delta);
@@ -244,6 +255,7 @@ void EnterEditor() {
   // A result left from an earlier visit would close a forced new-pack dialog
   // at once and reset the records of the pack that is current then.
   e.CreatePackResult = kPackNotTried;
+  e.EscapeRefused = 0;
   ScanPacks(1);
   play::LoadLevel(e.EditorLevel);
   FieldsFromLevel(false);
@@ -270,8 +282,8 @@ void EditorFrame() {
   DrawEditorDialog();
   play::Input.EscapeHit = plat::KeyHit(plat::vk::Escape);
   play::Input.SpaceHit = plat::KeyHit(plat::vk::Space);
-  if (play::Input.EscapeHit) fe::SetGameState(fe::kStateMainMenu, 0, 0);
-  if (e.SaveFailedFrames > 0) e.SaveFailedFrames -= 1;
+  if (play::Input.EscapeHit && LeaveOnEscape()) fe::SetGameState(fe::kStateMainMenu, 0, 0);
+  if (e.SaveFailedFrames > 0 && --e.SaveFailedFrames == 0) e.EscapeRefused = 0;
   plat::Flip();
 }
 
@@ -310,6 +322,7 @@ bool SaveLevelInHand() {
     return false;
   }
   Editor.SaveFailedFrames = 0;
+  Editor.EscapeRefused = 0;
   return true;
 }
 
@@ -360,7 +373,10 @@ int IsMouseOverToolRow() {
 
 void UpdateToolbarVisibility() {
   EditorVars& e = Editor;
-  if (e.ToolbarVisible == 1 && e.EditorMouseY < kToolbarTop) e.ToolbarVisible = 0;
+  // The toolbar carries the message that the level was not saved: it stays
+  // while that shows.
+  if (e.ToolbarVisible == 1 && e.EditorMouseY < kToolbarTop && e.SaveFailedFrames == 0)
+    e.ToolbarVisible = 0;
   if (e.EditorMouseY > kShowToolbarBelow) e.ToolbarVisible = 1;
 }
 

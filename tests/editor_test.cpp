@@ -286,7 +286,7 @@ TEST_F(EditorTest, HelpTopicsFollowTheHoverAndY524TakesColourAndTool) {
   EXPECT_EQ(Level.EditorDialog, 0);
 }
 
-TEST_F(EditorTest, LevelStepsSaveAndReloadAndALevelThatCannotBeSavedStays) {
+TEST_F(EditorTest, LevelStepsSaveAndReloadAndALevelThatCannotBeSavedStaysOnceOnEscape) {
   MakePack("mine");
   const int cases[][3] = {{0, ed::kToolLeft, 0}, {50, ed::kToolRight, 50}, {7, ed::kToolRight, 8}};
   for (const auto& c : cases) {
@@ -311,11 +311,33 @@ TEST_F(EditorTest, LevelStepsSaveAndReloadAndALevelThatCannotBeSavedStays) {
     EXPECT_EQ(Level.TileGrid[2][2], 0);
     EXPECT_GT(Editor.SaveFailedFrames, 0);
   }
+  // Escape stays, the toolbar brought up with the message over the map, as
+  // long as no Escape came while the message showed; that one leaves.
+  Move(CellX(5), CellY(5));
+  for (int round = 0; round < 2; ++round) {
+    while (Editor.SaveFailedFrames > 0) Frames(1);
+    Frames(1);  // the toolbar goes at the next frame
+    EXPECT_EQ(Editor.ToolbarVisible, 0);
+    pt::KeyTap(plat::vk::Escape);
+    Frames(30);
+    EXPECT_EQ(fe::Game.GameState, fe::kStateEditor);
+    EXPECT_EQ(Editor.ToolbarVisible, 1);
+    EXPECT_GT(Editor.SaveFailedFrames, 0);
+  }
   Shot("editor_level_not_saved");
+  pt::KeyTap(plat::vk::Escape);
+  Frames(1);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
+
+  fe::Game.GameState = fe::kStateEditor;
+  Enter();
   fs::create_directories(sandbox_->Path("Data/Packs/mine/levels"));
   Button(ed::kToolRight);
   EXPECT_EQ(Editor.EditorLevel, 9);
   EXPECT_EQ(Editor.SaveFailedFrames, 0);
+  pt::KeyTap(plat::vk::Escape);
+  Frames(1);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
 }
 
 TEST_F(EditorTest, DialogButtonsSaveTheLevelFirstAndEscapeLeavesAtOnce) {
