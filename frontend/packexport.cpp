@@ -41,8 +41,7 @@ bool ExportPack(const std::string& programDir, const std::string& pack) {
     if (writer.openZip(temp, 0) == 1) {
       ok = true;
       for (const PackMember& m : PackMembers(programDir, pack)) {
-        plat::StreamPtr in = plat::ReadFile(m.diskPath);
-        if (!in || writer.addStream(in.get(), m.memberName, "") != 0) {
+        if (writer.addFile(m.diskPath, m.memberName, "") != 0) {
           ok = false;
           break;
         }

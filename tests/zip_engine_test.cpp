@@ -3,11 +3,13 @@
 // the writer and reader over real archive files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <utime.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <map>
 
@@ -253,17 +255,24 @@ TEST_F(ZipFiles, ListCountsAfterCreateAddAndAppend) {
   EXPECT_EQ(w.closeZip(""), 0);
 }
 
-TEST_F(ZipFiles, PackMembersKeepTheirBackslashes) {
+TEST_F(ZipFiles, PackMembersKeepTheirBackslashesAndTheFilesTimes) {
   ASSERT_TRUE(plat::CreateDir("mine") && plat::CreateDir("mine/levels"));
   Write("mine/levels/1.doy", "level");
   Write("mine/scores.dat", "scores");
   Write("plain", "p");
+  Write("staged", "two");
+  std::tm local{};
+  local.tm_year = 2001 - 1900, local.tm_mon = 1, local.tm_mday = 3;
+  local.tm_hour = 4, local.tm_min = 5, local.tm_sec = 6, local.tm_isdst = -1;
+  const utimbuf stamp{std::mktime(&local), std::mktime(&local)};
+  ASSERT_EQ(utime("staged", &stamp), 0);
   ASSERT_EQ(chmod("mine/scores.dat", 0444), 0);
   zip::ZipWriter w;
   ASSERT_EQ(w.openZip("mine.zip", 0), 1);
   EXPECT_EQ(w.addFile("mine\\levels\\1.doy", ""), 0);
   EXPECT_EQ(w.addFile("mine\\scores.dat", ""), 0);  // read-only: still packed
   EXPECT_EQ(w.addFile("plain", ""), 0);
+  EXPECT_EQ(w.addFile("staged", "mine\\levels\\2.doy", ""), 0);  // a name of the caller's
   const zip::SZipFileEntry level = w.getFileInfo(0);
   EXPECT_EQ(level.simpleName, "1.doy");
   EXPECT_EQ(level.dirPath, "mine/levels");
@@ -271,8 +280,12 @@ TEST_F(ZipFiles, PackMembersKeepTheirBackslashes) {
   EXPECT_EQ(w.closeZip(""), 0);
   zip::ZipReader r;
   ASSERT_EQ(r.openZip("mine.zip"), 1);
-  EXPECT_EQ(Listed(r), (Names{"mine\\levels\\1.doy", "mine\\scores.dat", "plain"}));
+  EXPECT_EQ(Listed(r), (Names{"mine\\levels\\1.doy", "mine\\levels\\2.doy", "mine\\scores.dat", "plain"}));
   EXPECT_EQ(Text(r.extractFile("mine\\scores.dat", 1, "").get()), "scores");
+  EXPECT_EQ(Text(r.extractFile("mine\\levels\\2.doy", 1, "").get()), "two");
+  const zip::SZIPFileHeader two = r.findFile("mine\\levels\\2.doy").value().header;
+  EXPECT_EQ(two.modDate, (2001 - 1980) << 9 | 2 << 5 | 3);
+  EXPECT_EQ(two.modTime, 4 << 11 | 5 << 5 | 6 / 2);
 }
 
 TEST_F(ZipFiles, FailuresAreReported) {

@@ -226,6 +226,11 @@ void ZipWriter::setCompressionLevel(int level) {
 }
 
 int ZipWriter::addFile(const std::string& fileName, const std::string& password) {
+  return addFile(fileName, fileName, password);
+}
+
+int ZipWriter::addFile(const std::string& fileName, const std::string& memberName,
+                       const std::string& password) {
   if (!handle) return kNotWritten;
   // Reading is all it takes: a read-only file belongs in the archive too.
   plat::StreamPtr file = plat::ReadFile(fileName);
@@ -235,7 +240,7 @@ int ZipWriter::addFile(const std::string& fileName, const std::string& password)
     return kNotWritten;
   }
   file->Close();
-  return WriteMember(fileName, TmZipFromUnix(plat::FileTime(fileName)), bytes, password);
+  return WriteMember(memberName, TmZipFromUnix(plat::FileTime(fileName)), bytes, password);
 }
 
 int ZipWriter::addStream(plat::Stream* stream, const std::string& entryName, const std::string& password) {

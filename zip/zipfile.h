@@ -66,9 +66,11 @@ class ZipWriter : public ZipFile {
   int openZip(const std::string& archiveName, int append);
   // -1 (zlib's default) to 9; other values, or no open archive, change nothing.
   void setCompressionLevel(int level);
-  // The member is named exactly like fileName; an empty password stores it
-  // without encryption.
+  // The member is named exactly like fileName, or memberName, and carries
+  // the file's modification time; an empty password stores it without
+  // encryption.
   int addFile(const std::string& fileName, const std::string& password);
+  int addFile(const std::string& fileName, const std::string& memberName, const std::string& password);
   // The stream's bytes from its position to its end, stamped with the
   // current local time; the stream is closed.
   int addStream(plat::Stream* stream, const std::string& entryName, const std::string& password);
