@@ -312,7 +312,11 @@ class FileStream : public Stream {
     if (f_) std::fflush(f_);
   }
   void Close() override {
-    if (f_) failed_ = (std::ferror(f_) != 0) | (std::fclose(f_) != 0) | failed_;
+    if (f_) {
+      const bool streamError = std::ferror(f_) != 0;
+      const bool closeError = std::fclose(f_) != 0;  // closed whatever went before
+      failed_ = failed_ || streamError || closeError;
+    }
     f_ = nullptr;
   }
 

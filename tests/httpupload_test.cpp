@@ -196,7 +196,7 @@ TEST_F(HttpUploadTest, FileChangedAfterCountingAborts) {
     req.AddFile("a", big);
     req.AddFile("b", second);
     size_t got = 0, promised = 0;
-    const auto lines = PostTo(req, [&](int fd) {
+    const auto lines = PostTo(req, [&, &change = change](int fd) {
       change(second);
       const std::string r = RecvRequest(fd);
       got = Body(r).size();

@@ -252,9 +252,11 @@ TEST_F(MenuScreensTest, APickerWaitsForOneKeyAndBindsItAlone) {
     FrameScript s;
     s.at[5] = [y = pickerY] { Click(110, y); };
     s.at[20] = [&] { early = plat::ReadTargetPixels(); };
-    s.at[50] = [&] {
+    s.at[50] = [&late, k = key] {
       late = plat::ReadTargetPixels();
-      if (key == 27) EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("key_prompt")));
+      if (k == 27) {
+        EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("key_prompt")));
+      }
       pt::MousePress(1);  // a click while waiting does nothing afterwards
     };
     s.at[60] = [k = key] { pt::KeyTap(k); };
@@ -303,7 +305,9 @@ TEST_F(MenuScreensTest, TheOlderSequenceStoresAllFiveOnlyOnYes) {
     FrameScript s;
     s.every = [&](int64_t f) {
       if (f != 13 + 12 * given) return;
-      if (given == 5 && answer == 'y') EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("configure_keys")));
+      if (given == 5 && answer == 'y') {
+        EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("configure_keys")));
+      }
       given < 5 ? pt::KeyTap(keys[given]) : pt::TypeChar(answer);
       ++given;
     };
