@@ -61,8 +61,9 @@ def game_copy(game, work, driver):
 
 def start_xvfb(work):
     rfd, wfd = os.pipe()
+    # -noreset: a server resetting after a client left turns new ones away.
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1024x768x24",
-                             "-nolisten", "tcp"], pass_fds=(wfd,), stdout=subprocess.DEVNULL,
+                             "-nolisten", "tcp", "-noreset"], pass_fds=(wfd,), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     os.close(wfd)
     display = os.read(rfd, 64).decode().strip()

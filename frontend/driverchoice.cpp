@@ -26,7 +26,7 @@ void RunDriverChoice() {
   // Drawn by the software renderer whatever is chosen: loading OpenGL only
   // to ask whether to use it would keep its driver resident for the run.
   plat::SetGraphicsDriver(plat::kDriverSoftware);
-  plat::Graphics(800, 600, 0, 60, 0);
+  OpenGraphicsOrEnd(800, 600, 0);
   plat::ImagePtr title = LoadCentred("gfx/menu/gfxmode.png");
   plat::ImagePtr opengl = LoadCentred("gfx/menu/opengl.png");
   plat::ImagePtr software = LoadCentred("gfx/menu/directx.png");
@@ -66,9 +66,14 @@ void OpenGraphicsMode(int mode) {
     return;
   }
   plat::SetGraphicsDriver(plat::kDriverOpenGL, 2);
-  plat::Graphics(w, h, 32, 60, 0);
+  OpenGraphicsOrEnd(w, h, 32);
   plat::SetAutoImageFlags(plat::kFilteredImage);
   plat::SetBlend(plat::kAlphaBlend);
+}
+
+void OpenGraphicsOrEnd(int width, int height, int depth) {
+  if (!plat::Graphics(width, height, depth, 60, 0))
+    plat::RuntimeError("Velkor cannot open its window: " + plat::GraphicsError());
 }
 
 }  // namespace fe

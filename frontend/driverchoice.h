@@ -9,5 +9,9 @@ std::string JoinCommandLine();
 // Runs until a driver is chosen (or the window is closed).
 void RunDriverChoice();
 void OpenGraphicsMode(int mode);
+// Opens the window (depth 0) or full screen (depth 32), or ends the program
+// saying why: without its window the game would run on unseen, and the
+// driver choice would wait for ever.
+void OpenGraphicsOrEnd(int width, int height, int depth);
 
 }  // namespace fe

@@ -173,7 +173,7 @@ void OpenWindow() {
   if (s.GraphicsDriverChoice == 1 || s.GraphicsDriverChoice == 2)
     plat::SetGraphicsDriver(s.GraphicsDriverChoice, 2);
   // Full screen at depth 32, else a window.
-  plat::Graphics(800, 600, s.FullScreen != 0 ? 32 : 0, 60, 0);
+  OpenGraphicsOrEnd(800, 600, s.FullScreen != 0 ? 32 : 0);
   plat::SetAutoImageFlags(plat::kFilteredImage);
   plat::SetBlend(plat::kAlphaBlend);
   plat::HidePointer();

@@ -215,8 +215,13 @@ std::string RendererName() { return Vid().rendererName; }
 
 bool Graphics(int width, int height, int depth, int hz, int flags) {
   EndGraphics();
+  Video& v = Vid();
+  v.openError = "no size " + std::to_string(width) + "x" + std::to_string(height);
   if (width <= 0 || height <= 0) return false;
-  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    v.openError = SDL_GetError();
+    return false;
+  }
   // The software renderer writes the window's pixels itself; left on, SDL
   // would present them through an OpenGL texture, bringing a GL driver
   // (and its shader compiler) into the process for one copy a frame. SDL
@@ -224,7 +229,6 @@ bool Graphics(int width, int height, int depth, int hz, int flags) {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  Video& v = Vid();
   v.hz = hz > 0 ? hz : 60;
   v.targetW = v.drawW = width;
   v.targetH = v.drawH = height;
@@ -235,7 +239,11 @@ bool Graphics(int width, int height, int depth, int hz, int flags) {
   for (const char* name : order) {
     if ((ok = detail::TryOpen(name, width, height, depth != 0))) break;
   }
-  if (!ok) return false;
+  if (!ok) {
+    v.openError = SDL_GetError();
+    return false;
+  }
+  v.openError.clear();
   ++v.generation;
   v.nextFrameMs = v.lastFlipMs = 0;
   SDL_ShowCursor(v.pointerHidden ? SDL_DISABLE : SDL_ENABLE);
@@ -263,6 +271,8 @@ void EndGraphics() {
 }
 
 bool GraphicsOpen() { return Vid().renderer != nullptr; }
+
+std::string GraphicsError() { return Vid().openError; }
 
 void SetWindowTitle(const std::string& title) {
   Vid().title = title;

@@ -32,6 +32,8 @@ std::string RendererName();
 bool Graphics(int width, int height, int depth, int hz, int flags);
 void EndGraphics();
 bool GraphicsOpen();
+// Why the last Graphics call failed ("" after a success).
+std::string GraphicsError();
 void SetWindowTitle(const std::string& title);
 std::string WindowTitle();
 void HidePointer();

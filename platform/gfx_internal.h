@@ -80,6 +80,7 @@ struct Video {
   uint64_t generation = 0;  // bumped whenever a renderer is made
   std::string title = "Velkor";
   std::string rendererName;
+  std::string openError;  // why the last Graphics call failed
   bool pointerHidden = false;
   // Frame pacing (milliseconds on the performance counter).
   double nextFrameMs = 0, lastFlipMs = 0;

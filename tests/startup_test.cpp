@@ -1,6 +1,7 @@
 // The program body run headless, from start-up to quit, and the tables the
 // start-up builds.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -56,7 +57,8 @@ TEST_P(ProgramBodyTest, StartsUpRunsTheDispatcherAndQuitsThroughTheSavePath) {
 
 INSTANTIATE_TEST_SUITE_P(BothDrivers, ProgramBodyTest, ::testing::Values(1, 2));
 
-TEST(StartupTest, AMissingPictureStopsWithAMessageNamingIt) {
+// A start-up that cannot go on ends at once with exit code -1 and says why.
+TEST(StartupTest, AMissingPictureOrAWindowThatCannotOpenStopsWithAMessage) {
   vtest::GameSandbox sandbox(2);
   // Replace the linked picture folder by a copy without one picture.
   const std::string gfx = sandbox.Path("GFX");
@@ -74,6 +76,18 @@ TEST(StartupTest, AMissingPictureStopsWithAMessageNamingIt) {
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(code, -1);
   EXPECT_NE(err.find("n_body.png"), std::string::npos) << err;
+
+  // The program itself, where no video driver can open a window: it must
+  // not go on running unseen. (The program runs from its own folder.)
+  const std::string program = sandbox.Path("velkor");
+  std::filesystem::remove(program);
+  std::filesystem::copy_file(std::string(VELKOR_GAME_DIR) + "/velkor", program);
+  const int status = std::system(("cd '" + sandbox.Dir() +
+                                  "' && SDL_VIDEODRIVER=none timeout 60 ./velkor 2>window.txt").c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 255);
+  std::vector<uint8_t> text = ReadAll(sandbox.Path("window.txt"));
+  EXPECT_NE(std::string(text.begin(), text.end()).find("cannot open its window"), std::string::npos);
 }
 
 TEST(StartupTest, ColourCycleIsAClosedMonotonicGradientOnTheFourStepGrid) {

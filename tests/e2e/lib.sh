@@ -19,9 +19,12 @@ open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,0,1))' "
 # e2e_start_xvfb WORK: starts Xvfb on a display it picks itself (several
 # tests may run at once); sets XPID and exports DISPLAY and the SDL drivers.
 # The screen is E2E_SCREEN when set (WxHxDEPTH), else 1024x768x24.
+# -noreset: by default the server resets when its last client leaves (here
+# the xdpyinfo below), and on a busy machine a client connecting during that
+# reset is turned away.
 e2e_start_xvfb() {
   local work=$1 i
-  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
   XPID=$!
   for i in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || return 1
