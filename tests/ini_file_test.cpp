@@ -1,6 +1,7 @@
 // INI files on disk: the writer's bytes, the reader's cases, round trips,
 // and failures that must leave the file and the model as they were.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "platform/files.h"
 #include "support/ini_dump.h"
 #include "support/sandbox.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -142,6 +144,13 @@ TEST_F(IniFile, FailedSavesChangeNeitherTheFileNorTheModel) {
     f.SetFilename(name);
     EXPECT_EQ(f.Save(1), 0);
   }
+  // A file the user made read-only, even for a sorted save.
+  Write("ro.ini", "old bytes");
+  ::chmod((dir_ + "/ro.ini").c_str(), 0444);
+  vtest::GiveToOrdinaryUser(dir_);
+  f.SetFilename(Name("ro.ini"));
+  EXPECT_EQ(vtest::AsOrdinaryUser([&] { return f.Save(1) == 0 && DumpIni(f) == "[b] [a]"; }), 1);
+  EXPECT_EQ(Read("ro.ini"), "old bytes");
   EXPECT_EQ(Read("keep.ini"), "old bytes");
   EXPECT_EQ(DumpIni(f), "[b] [a]");
 
