@@ -24,8 +24,20 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using zip::TZipFileList;
 
-void Put(Bytes& b, size_t at, uint32_t v, int width) {
+void Put(Bytes& b, size_t at, uint64_t v, int width) {
   for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Little-endian values of the given byte widths, one after another.
+Bytes Fields(std::initializer_list<std::pair<uint64_t, int>> fields) {
+  Bytes b;
+  for (const auto& [v, width] : fields) b.resize(b.size() + width), Put(b, b.size() - width, v, width);
+  return b;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
 // A local header, its name and `data` bytes of member data.
@@ -170,15 +182,15 @@ TEST(ZipListDeathTest, BadIndexEndsTheProgram) {
 
 TEST(ZipList, DamagedHeadersEndTheScan) {
   const Bytes good = LocalHeader("good", 4, 4);
-  Bytes backwards = LocalHeader("back", 0xFFFFFFC0, 0);  // -64 would step before the header
-  backwards.insert(backwards.end(), good.begin(), good.end());
+  Bytes topBit = LocalHeader("top", 0xFFFFFFC0, 0);  // unsigned: past the end, never back
+  topBit.insert(topBit.end(), good.begin(), good.end());
   Bytes cutName = LocalHeader("name-cut-off", 0, 0);
   cutName.resize(36);
   struct Case {
     const char* what;
     Bytes tail;
     int count;
-  } cases[] = {{"negative size", backwards, 1}, {"ends inside a name", cutName, 1},
+  } cases[] = {{"size with the top bit set", topBit, 2}, {"ends inside a name", cutName, 1},
                {"data past the end", LocalHeader("long", 100, 3), 2}};
   for (const Case& c : cases) {
     Bytes bytes = good;
@@ -211,15 +223,45 @@ class SparseStream : public plat::MemoryStream {
   Blocks blocks_;
 };
 
+constexpr uint32_t kZip64 = 0xFFFFFFFF;  // the value is in the Zip64 extra field
+constexpr int64_t kHuge = int64_t{5} << 30;
+
 TEST(ZipList, PositionsPastFourGigabytes) {
-  const uint32_t big = 0x7FFFFFFF;
-  const int64_t second = 31 + int64_t{big}, third = second + 31 + big;
-  SparseStream s(third + 40, {{0, LocalHeader("a", big, 0)}, {second, LocalHeader("b", big, 0)},
-                              {third, LocalHeader("c", 0, 0)}});
+  const uint32_t big = 0xFFFFFFFE;
+  Bytes zip64 = LocalHeader("z", kZip64, 0);
+  Put(zip64, 22, kZip64, 4);
+  Put(zip64, 28, 20, 2);
+  zip64 = zip64 + Fields({{1, 2}, {16, 2}, {kHuge + 7, 8}, {kHuge, 8}});  // uncompressed, compressed
+  const int64_t huge = kHuge;
+  const int64_t second = 31 + int64_t{big}, third = second + 31 + big, fourth = third + 51 + huge;
+  SparseStream s(fourth + 40, {{0, LocalHeader("a", big, 0)}, {second, LocalHeader("b", big, 0)},
+                               {third, zip64}, {fourth, LocalHeader("c", 0, 0)}});
   auto list = TZipFileList::create(&s, 0, 0);
-  ASSERT_EQ(list->getFileCount(), 3);
-  EXPECT_EQ(list->getFileInfo(2).dataOffset, third + 31);
-  EXPECT_GT(third, int64_t{1} << 32);
+  ASSERT_EQ(list->getFileCount(), 4);
+  EXPECT_EQ(list->getFileInfo(2).dataOffset, fourth + 31);
+  EXPECT_EQ(list->getFileInfo(3).header.descriptor.compressedSize, 0xFFFFFFFFu);
+}
+
+TEST(ZipList, Zip64DirectoryPlacesMembersWithSizesAfterTheirData) {
+  Bytes a = LocalHeader("a", 0, 0);
+  Put(a, 6, 8, 2);
+  const int64_t b = 31 + kHuge + 24, dir = b + 31;  // past a's data and its 24-byte descriptor
+  const auto central = [](char name, uint32_t sizes, uint32_t offset, const Bytes& extra) {
+    return Fields({{0x02014B50, 4}, {45, 2}, {45, 2}, {0, 8}, {0, 4}, {sizes, 4}, {sizes, 4}, {1, 2},
+                   {extra.size(), 2}, {0, 10}, {offset, 4}}) +
+           Bytes{static_cast<uint8_t>(name)} + extra;
+  };
+  const Bytes entries = central('a', kZip64, 0, Fields({{1, 2}, {16, 2}, {kHuge, 8}, {kHuge, 8}})) +
+                        central('b', 0, kZip64, Fields({{1, 2}, {8, 2}, {b, 8}}));
+  const int64_t end64 = dir + static_cast<int64_t>(entries.size());
+  const Bytes ends = Fields({{0x06064B50, 4}, {44, 8}, {0, 20}, {2, 8}, {entries.size(), 8}, {dir, 8}}) +
+                     Fields({{0x07064B50, 4}, {0, 4}, {end64, 8}, {1, 4}}) +
+                     Fields({{0x06054B50, 4}, {0, 4}, {2, 2}, {2, 2}, {entries.size(), 4}, {kZip64, 6}});
+  SparseStream s(end64 + 98, {{0, a}, {b, LocalHeader("b", 0, 0)}, {dir, entries}, {end64, ends}});
+  auto list = TZipFileList::create(&s, 0, 0);
+  ASSERT_EQ(list->getFileCount(), 2);
+  EXPECT_EQ(list->getFileInfo(0).header.descriptor.compressedSize, kZip64);
+  EXPECT_EQ(list->getFileInfo(1).dataOffset, b + 31);
 }
 
 class ZipFiles : public vtest::InTempDir {
