@@ -38,7 +38,7 @@ std::string LowerAscii(std::string s);
 void SplitMemberName(const std::string& fullName, std::string& simpleName, std::string& dirPath);
 
 // What the scan needs of the central directory, read only for members whose
-// sizes follow their data.
+// sizes follow their data or are missing from their Zip64 extra field.
 struct CentralDirectory {
   struct Member {
     int64_t headerPos = 0;
