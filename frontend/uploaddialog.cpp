@@ -146,7 +146,11 @@ void FailurePageClick() {
     Upload.UploadDialogPage = kUploadNone;
   } else if (Between(x, 500, 555)) {
     Upload.UploadDialogPage = kUploadNone;
+  } else {
+    return;
   }
+  // Taken here, so the pack list under "Leave" does not act on it too.
+  play::Input.MouseClick = 0;
 }
 
 constexpr int kCentre = 1, kLeft = 0;

@@ -205,6 +205,7 @@ TEST_F(MenuScreensTest, VolumeMarkersStandBetweenTheMinusAndPlusButtons) {
 
 TEST_F(MenuScreensTest, OptionsButtonsRestWhileAnUploadPageIsShownButThePackListTakesClicks) {
   UsePack("zeta");
+  for (int i = 10; i < 24; ++i) fs::create_directories(sandbox_->Path("Data/Packs/p" + std::to_string(i)));
   UsePack("alpha");
   fe::Records.RecordTimes[1][0] = 12345;
   fe::SaveRecordsAndStatus();
@@ -217,7 +218,9 @@ TEST_F(MenuScreensTest, OptionsButtonsRestWhileAnUploadPageIsShownButThePackList
   s.at[3] = [&] { backdrop = tiles(); };
   s.at[5] = [] { Click(110, 190); };  // keys: nothing while a page is shown
   s.at[6] = [] { Click(550, 132); };  // "alpha", first in the list
+  s.at[7] = [] { Click(520, 370); };  // "Leave", over row 15 ("p23"): the dialog's alone
   s.at[8] = [&] {
+    EXPECT_EQ(fe::Upload.UploadDialogPage, fe::kUploadNone);
     EXPECT_EQ(fe::Game.CurrentPack, "alpha");
     EXPECT_EQ(fe::Records.RecordTimes[1][0], 12345);
     EXPECT_EQ(tiles(), backdrop);
