@@ -41,21 +41,22 @@ std::string ReplayPath(const std::string& pack, int n) {
   return plat::PackPath(pack, "/replays/" + std::to_string(n) + ".doyplay");
 }
 
-int LoadLevel(int n) {
-  Level.LevelDirty = 0;
-  const std::string& pack = fe::Game.CurrentPack;
+bool ReadLevel(const std::string& pack, int n, LevelData& into) {
   const std::string path = LevelPath(pack, n);
   // Only levels 0..50 are built in; a higher number is a missing level, as
   // is a pack file that is not a plain file or cannot be opened.
   const bool present =
       fe::IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
   plat::StreamPtr in = present ? plat::ReadFile(path) : nullptr;
-  if (!in) {
-    ClearGrids();
-    return 0;
-  }
-  DecodeLevel(*in, Level);
+  if (!in) return false;
+  DecodeLevel(*in, into);
   in->Close();
+  return true;
+}
+
+int LoadLevel(int n) {
+  Level.LevelDirty = 0;
+  if (!ReadLevel(fe::Game.CurrentPack, n, Level)) ClearGrids();
   return 0;
 }
 
