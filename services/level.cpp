@@ -1,8 +1,5 @@
 #include "services/level.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "platform/files.h"
 #include "platform/packpath.h"
 #include "services/config.h"
@@ -15,14 +12,6 @@ LevelVars Level;
 void ResetLevel() { Level = LevelVars{}; }
 
 namespace {
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-bool IsBuiltinPack(const std::string& pack) { return Lower(pack) == "base"; }
 
 // Empties the grids; flags and texts keep the values of the level before.
 void ClearGrids() {
@@ -44,7 +33,7 @@ std::string PackLevelFile(const std::string& pack, int n) {
 }  // namespace
 
 std::string LevelPath(const std::string& pack, int n) {
-  if (IsBuiltinPack(pack)) return "incbin::" + std::to_string(n < 0 ? 0 : n) + ".doy";
+  if (fe::IsBuiltinPack(pack)) return "incbin::" + std::to_string(n < 0 ? 0 : n) + ".doy";
   return PackLevelFile(pack, n);
 }
 
@@ -52,21 +41,22 @@ std::string ReplayPath(const std::string& pack, int n) {
   return plat::PackPath(pack, "/replays/" + std::to_string(n) + ".doyplay");
 }
 
-int LoadLevel(int n) {
-  Level.LevelDirty = 0;
-  const std::string& pack = fe::Game.CurrentPack;
+bool ReadLevel(const std::string& pack, int n, LevelData& into) {
   const std::string path = LevelPath(pack, n);
   // Only levels 0..50 are built in; a higher number is a missing level, as
   // is a pack file that is not a plain file or cannot be opened.
   const bool present =
-      IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
+      fe::IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
   plat::StreamPtr in = present ? plat::ReadFile(path) : nullptr;
-  if (!in) {
-    ClearGrids();
-    return 0;
-  }
-  DecodeLevel(*in, Level);
+  if (!in) return false;
+  DecodeLevel(*in, into);
   in->Close();
+  return true;
+}
+
+int LoadLevel(int n) {
+  Level.LevelDirty = 0;
+  if (!ReadLevel(fe::Game.CurrentPack, n, Level)) ClearGrids();
   return 0;
 }
 

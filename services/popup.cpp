@@ -70,7 +70,7 @@ void UpdateKind() {
 void DrawButtons() {
   const fe::ButtonVars& b = fe::Buttons;
   if (b.BtnReplay) b.BtnReplay->Draw();
-  if (b.BtnNext && (fe::Game.CurrentPack != "base" || fe::NextLevelOpen(fe::Game.CurrentLevel)))
+  if (b.BtnNext && (!fe::IsBasePack() || fe::NextLevelOpen(fe::Game.CurrentLevel)))
     b.BtnNext->Draw();
   if (b.BtnExit) b.BtnExit->Draw();
 }

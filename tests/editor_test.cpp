@@ -444,6 +444,20 @@ TEST_F(EditorTest, ThePackListIsSortedCappedAndLeavesBaseOutOnlyInTheEditor) {
   EXPECT_EQ(Level.TileGrid[0][0], 5);
 }
 
+// More packs than rows sort before it: the options still offer the
+// campaign, also with its folder gone; the editor's list does not.
+TEST_F(EditorTest, TheOptionsListAlwaysHoldsTheBuiltInPack) {
+  for (int i = 0; i < 23; ++i) MakePack("a" + std::to_string(10 + i), false);
+  for (bool folder : {true, false}) {
+    if (!folder) fs::remove_all(sandbox_->Path("Data/Packs/base"));
+    ed::ScanPacks(0);
+    EXPECT_EQ(ed::Packs.PackNames[20], "a30") << folder;
+    EXPECT_EQ(ed::Packs.PackNames[21], "base") << folder;
+  }
+  ed::ScanPacks(1);
+  EXPECT_EQ(ed::Packs.PackNames[21], "a31");
+}
+
 TEST_F(EditorTest, BadPackNamesAndFoldersThatCannotBeMadeLeaveEverythingAsItWas) {
   MakePack("mine");
   const std::pair<std::string, int> cases[] = {
