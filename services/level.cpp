@@ -24,17 +24,13 @@ std::string Lower(std::string s) {
 
 bool IsBuiltinPack(const std::string& pack) { return Lower(pack) == "base"; }
 
-// Empties the grids; flags and texts keep the values of the level before.
-void ClearGrids() {
-  LevelData& data = Level;
-  const int movement = data.AllowMovement, shooting = data.AllowShooting, rope = data.AllowRope;
-  const std::string name = data.LevelName, author = data.LevelAuthor;
-  data.Clear();
-  data.AllowMovement = movement;
-  data.AllowShooting = shooting;
-  data.AllowRope = rope;
-  data.LevelName = name;
-  data.LevelAuthor = author;
+// Empties the grids and the texts; the flags keep the values of the level
+// before. A level without a file must not take another level's name and
+// author: the editor would save them into it.
+void ClearGridsAndTexts() {
+  Level.Clear();
+  Level.LevelName.clear();
+  Level.LevelAuthor.clear();
 }
 
 std::string PackLevelFile(const std::string& pack, int n) {
@@ -62,7 +58,7 @@ int LoadLevel(int n) {
       IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
   plat::StreamPtr in = present ? plat::ReadFile(path) : nullptr;
   if (!in) {
-    ClearGrids();
+    ClearGridsAndTexts();
     return 0;
   }
   DecodeLevel(*in, Level);
