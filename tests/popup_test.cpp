@@ -131,6 +131,24 @@ TEST_F(PopupTest, NewRecordPlacesTheFieldAndGivesItTheFocusOnceShown) {
   EXPECT_EQ(Popup.RunTimeText, "1.01:007");
 }
 
+TEST_F(PopupTest, AKeyHeldFromPlayIntoTheRecordWindowTypesNothingUntilPressedAgain) {
+  const int run = 'D';
+  plat::test::KeyPress(run);  // held across the finish
+  play::OpenPopup(play::kPopupNewRecord);
+  for (int frame = 0; frame < 80; ++frame) {
+    plat::test::KeyRepeat(run);
+    play::UpdatePopup();
+  }
+  EXPECT_EQ(Field().active, 1);
+  EXPECT_EQ(Field().text, "");
+  plat::test::KeyRelease(run);
+  plat::test::KeyPress(run);
+  plat::test::KeyRepeat(run);
+  play::UpdatePopup();  // a character a frame
+  play::UpdatePopup();
+  EXPECT_EQ(Field().text, "dd");
+}
+
 TEST_F(PopupTest, AClickElsewhereInTheWindowKeepsTheNameFieldFocused) {
   OpenNewRecord(0, 3000);
   plat::test::MouseMove(420, 300);  // inside the window, off the field
