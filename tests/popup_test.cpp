@@ -132,18 +132,17 @@ TEST_F(PopupTest, NewRecordPlacesTheFieldAndGivesItTheFocusOnceShown) {
 }
 
 TEST_F(PopupTest, AKeyHeldFromPlayIntoTheRecordWindowTypesNothingUntilPressedAgain) {
-  const int run = 'D';
-  plat::test::KeyPress(run);  // held across the finish
+  plat::test::KeyPress('D');  // the run key, held across the finish
   play::OpenPopup(play::kPopupNewRecord);
   for (int frame = 0; frame < 80; ++frame) {
-    plat::test::KeyRepeat(run);
+    plat::test::KeyRepeat('D');
     play::UpdatePopup();
   }
   EXPECT_EQ(Field().active, 1);
   EXPECT_EQ(Field().text, "");
-  plat::test::KeyRelease(run);
-  plat::test::KeyPress(run);
-  plat::test::KeyRepeat(run);
+  plat::test::KeyRelease('D');
+  plat::test::KeyPress('D');
+  plat::test::KeyRepeat('D');
   play::UpdatePopup();  // a character a frame
   play::UpdatePopup();
   EXPECT_EQ(Field().text, "dd");
