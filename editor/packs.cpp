@@ -153,9 +153,7 @@ int CreatePack(const std::string& name) {
   }
   fe::Game.CurrentPack = name;
   fe::ResetAllRecords();
-  play::LoadLevel(0);
-  play::Level.LevelName.clear();
-  play::Level.LevelAuthor.clear();
+  play::LoadLevel(0);  // no file yet: an empty level without name or author
   FieldsFromLevel(false);
   return kPackCreated;
 }

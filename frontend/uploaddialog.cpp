@@ -101,11 +101,9 @@ void FadeStep() {
       if (d.UploadDialogPage != d.UploadDialogShownPage) {
         d.UploadDialogShownPage = d.UploadDialogPage;
         if (d.UploadDialogShownPage != kUploadNone) d.UploadDialogFade = 1;
-        // Characters typed on the pages before (Space closes them) must
-        // not land in the name.
-        if (d.UploadDialogShownPage == kUploadName)
-          while (plat::GetChar() != 0) {
-          }
+        // Characters typed on the pages before (Space closes them), and the
+        // repeats of keys still held, must not land in the name.
+        if (d.UploadDialogShownPage == kUploadName) plat::FlushTyping();
       }
       break;
     case 1:

@@ -13,17 +13,13 @@ void ResetLevel() { Level = LevelVars{}; }
 
 namespace {
 
-// Empties the grids; flags and texts keep the values of the level before.
-void ClearGrids() {
-  LevelData& data = Level;
-  const int movement = data.AllowMovement, shooting = data.AllowShooting, rope = data.AllowRope;
-  const std::string name = data.LevelName, author = data.LevelAuthor;
-  data.Clear();
-  data.AllowMovement = movement;
-  data.AllowShooting = shooting;
-  data.AllowRope = rope;
-  data.LevelName = name;
-  data.LevelAuthor = author;
+// Empties the grids and the texts; the flags keep the values of the level
+// before. A level without a file must not take another level's name and
+// author: the editor would save them into it.
+void ClearGridsAndTexts() {
+  Level.Clear();
+  Level.LevelName.clear();
+  Level.LevelAuthor.clear();
 }
 
 std::string PackLevelFile(const std::string& pack, int n) {
@@ -56,7 +52,7 @@ bool ReadLevel(const std::string& pack, int n, LevelData& into) {
 
 int LoadLevel(int n) {
   Level.LevelDirty = 0;
-  if (!ReadLevel(fe::Game.CurrentPack, n, Level)) ClearGrids();
+  if (!ReadLevel(fe::Game.CurrentPack, n, Level)) ClearGridsAndTexts();
   return 0;
 }
 

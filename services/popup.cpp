@@ -180,6 +180,9 @@ void UpdatePopup() {
         Popup.PopupState = kPopupOpen;
         plat::FlushKeys();
         if (Popup.PopupKind == kPopupNewRecord) {
+          // A key held through the finish (the run key) would type its
+          // repeats into the name.
+          plat::FlushTyping();
           if (fe::GInput* f = NameField(); f && f->visible) f->active = 1;
         }
       }

@@ -131,6 +131,23 @@ TEST_F(PopupTest, NewRecordPlacesTheFieldAndGivesItTheFocusOnceShown) {
   EXPECT_EQ(Popup.RunTimeText, "1.01:007");
 }
 
+TEST_F(PopupTest, AKeyHeldFromPlayIntoTheRecordWindowTypesNothingUntilPressedAgain) {
+  plat::test::KeyPress('D');  // the run key, held across the finish
+  play::OpenPopup(play::kPopupNewRecord);
+  for (int frame = 0; frame < 80; ++frame) {
+    plat::test::KeyRepeat('D');
+    play::UpdatePopup();
+  }
+  EXPECT_EQ(Field().active, 1);
+  EXPECT_EQ(Field().text, "");
+  plat::test::KeyRelease('D');
+  plat::test::KeyPress('D');
+  plat::test::KeyRepeat('D');
+  play::UpdatePopup();  // a character a frame
+  play::UpdatePopup();
+  EXPECT_EQ(Field().text, "dd");
+}
+
 TEST_F(PopupTest, AClickElsewhereInTheWindowKeepsTheNameFieldFocused) {
   OpenNewRecord(0, 3000);
   plat::test::MouseMove(420, 300);  // inside the window, off the field
