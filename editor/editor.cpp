@@ -232,6 +232,10 @@ void DrawToolbar() {
   plat::SetColor(255, 255, 255);
   for (int k = 0; k < kToolRowButtons; ++k)
     if (kToolIcons[k]) DrawIcon(r.*kToolIcons[k], 8 + kButtonStep * k, kToolRowY);
+  // The level number is white lettering: on a dark plate, not the light one.
+  plat::SetColor(40, 44, 72);
+  DrawIcon(r.ImgControlIconBack, 8 + kButtonStep * kToolLevelNumber, kToolRowY);
+  plat::SetColor(255, 255, 255);
   r.SmallFont->Draw(190, 536, std::to_string(e.EditorLevel), 0);
   DrawIcon(r.ImgToolHelp, kHelpButtonX, kPaletteY);
   r.SmallFont->Draw(10, 568, "Name: ", 0);
