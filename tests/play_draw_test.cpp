@@ -4,7 +4,6 @@
 // <build>/screens/ for looking at; the checks here catch a blank or wrong frame.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "frontend/startup.h"
 #include "platform/clock.h"
@@ -21,8 +20,8 @@
 #include "services/resources.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
+#include "support/screenshots.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -54,11 +53,9 @@ TEST_P(PlayDrawTest, LevelInPlayUnderBothDrivers) {
   play::LevelData level;
   play::DecodeLevel(bytes, level);
 
-  const std::string outDir = std::string(VELKOR_BINARY_DIR) + "/screens";
-  fs::create_directories(outDir);
   const std::string tag = driver == 1 ? "gl" : "soft";
   auto shot = [&](const std::string& name) {
-    const std::string path = outDir + "/play_" + tag + "_" + name + ".png";
+    const std::string path = vtest::ShotPath("play_" + tag + "_" + name);
     EXPECT_TRUE(plat::SaveScreenshot(path)) << path;
     return plat::ReadTargetPixels();
   };
@@ -177,9 +174,7 @@ TEST_P(PlayDrawTest, PaintedPicturesDrawWhatTheFrameDrawsInPlace) {
   const std::vector<std::vector<uint32_t>> built = PlayFrames();
   play::UsePaintedPictures(true);
   const std::vector<std::vector<uint32_t>> painted = PlayFrames();
-  const std::string outDir = std::string(VELKOR_BINARY_DIR) + "/screens";
-  fs::create_directories(outDir);
-  EXPECT_TRUE(plat::SaveScreenshot(outDir + "/slowmo_painted_" + std::to_string(GetParam()) + ".png"));
+  EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("slowmo_painted_" + std::to_string(GetParam()))));
   ASSERT_EQ(built.size(), painted.size());
   for (size_t i = 0; i < built.size(); ++i)
     EXPECT_EQ(Differing(built[i], painted[i]), 0) << "play frame " << i;
@@ -361,8 +356,7 @@ std::vector<uint32_t> SlowMotionFrame(int driver, int levelNumber, int& exitX, i
   play::Run.TimeRate = 0.3f;
   play::DrawGame();
   exitX = static_cast<int>(play::Level.ExitX), exitY = static_cast<int>(play::Level.ExitY);
-  plat::SaveScreenshot(std::string(VELKOR_BINARY_DIR) + "/screens/glow_" + std::to_string(levelNumber) +
-                       "_" + std::to_string(driver) + ".png");
+  plat::SaveScreenshot(vtest::ShotPath("glow_" + std::to_string(levelNumber) + "_" + std::to_string(driver)));
   return plat::ReadTargetPixels();
 }
 

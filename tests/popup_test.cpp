@@ -3,7 +3,6 @@
 // play harness up to the record and the opened level surviving a restart.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "frontend/dispatcher.h"
 #include "frontend/startup.h"
@@ -25,6 +24,7 @@
 #include "services/textfield.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
+#include "support/screenshots.h"
 
 namespace {
 
@@ -208,9 +208,7 @@ TEST_F(PopupTest, AnotherPopupTakesTheFieldOutOfPlay) {
 // ---------------------------------------------------------------- pictures
 
 void SaveShot(const std::string& name) {
-  const std::string dir = std::string(VELKOR_BINARY_DIR) + "/screens";
-  std::filesystem::create_directories(dir);
-  ASSERT_TRUE(plat::SaveScreenshot(dir + "/" + name));
+  ASSERT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name)));
 }
 
 play::LevelData SmallLevel() {
@@ -246,10 +244,10 @@ TEST(PopupPictureTest, EachKindOverThePlayField) {
     int kind;
     const char* file;
   };
-  for (Shot s : {Shot{play::kPopupLevelStart, "popup_start.png"},
-                 Shot{play::kPopupPause, "popup_pause.png"},
-                 Shot{play::kPopupLevelDone, "popup_done.png"},
-                 Shot{play::kPopupNewRecord, "popup_record.png"}}) {
+  for (Shot s : {Shot{play::kPopupLevelStart, "popup_start"},
+                 Shot{play::kPopupPause, "popup_pause"},
+                 Shot{play::kPopupLevelDone, "popup_done"},
+                 Shot{play::kPopupNewRecord, "popup_record"}}) {
     Popup.FinishTime = 23456;
     Popup.RecordPlace = 1;
     Popup.LastRecordName = "Zoe";
