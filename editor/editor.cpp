@@ -63,6 +63,11 @@ play::LevelVars& L() { return play::Level; }
 
 bool Click() { return play::Input.MouseClickPrev != 0; }
 
+// A button pressed and let go between two frames is never seen held: the
+// tools that act while it is held also act on such a click.
+bool LeftPressed() { return play::Input.MouseDown1 != 0 || Click(); }
+bool RightPressed() { return play::Input.MouseDown2 != 0 || play::Input.MouseHit2 != 0; }
+
 // Column of a 36-pixel button row that starts at x 8 (0 left of it).
 int ButtonColumn(float x) {
   return static_cast<int>((x - std::fmod(x - 8.0f, static_cast<float>(kButtonStep))) / kButtonStep);
@@ -228,6 +233,10 @@ void DrawToolbar() {
   plat::SetColor(255, 255, 255);
   for (int k = 0; k < kToolRowButtons; ++k)
     if (kToolIcons[k]) DrawIcon(r.*kToolIcons[k], 8 + kButtonStep * k, kToolRowY);
+  // The level number is white lettering: on a dark plate, not the light one.
+  plat::SetColor(40, 44, 72);
+  DrawIcon(r.ImgControlIconBack, 8 + kButtonStep * kToolLevelNumber, kToolRowY);
+  plat::SetColor(255, 255, 255);
   r.SmallFont->Draw(190, 536, std::to_string(e.EditorLevel), 0);
   DrawIcon(r.ImgToolHelp, kHelpButtonX, kPaletteY);
   r.SmallFont->Draw(10, 568, "Name: ", 0);
@@ -273,6 +282,10 @@ void EditorFrame() {
     play::PollInput(0);
   } else {
     e.EditorInputDelay -= 1;
+    // Clicks made meanwhile are taken and dropped: the tools act on clicks
+    // latched since the last frame, not on ones kept from before the delay.
+    play::PollMouseClick();
+    play::PollInput(1);
     play::Input.MouseClick = 0;
   }
   ForceDialogOnBuiltInPack();
@@ -448,8 +461,8 @@ void ApplyDrawTool() {
   const int* cell = &L().TileGrid[x][y];
   // Against the bare colour number for every drawing tool, as the game
   // always did: a changer over a block of the selected colour draws nothing.
-  if (play::Input.MouseDown1 && *cell != e.EditorColour) SetCell(x, y, ToolTileCode(e.EditorTool, e.EditorColour));
-  if (play::Input.MouseDown2 && *cell != play::kTileEmpty) SetCell(x, y, play::kTileEmpty);
+  if (LeftPressed() && *cell != e.EditorColour) SetCell(x, y, ToolTileCode(e.EditorTool, e.EditorColour));
+  if (RightPressed() && *cell != play::kTileEmpty) SetCell(x, y, play::kTileEmpty);
 }
 
 void ApplyFillTool() {
@@ -489,17 +502,25 @@ void ApplyFillTool() {
 
 void ApplyCoinTool() {
   int& object = L().ObjectGrid[Editor.EditorCellX][Editor.EditorCellY];
-  if (play::Input.MouseDown1 && object != play::kObjCoin) {
+  if (LeftPressed() && object != play::kObjCoin) {
     object = play::kObjCoin;
     L().LevelDirty = 1;
   }
-  if (play::Input.MouseDown2 && object != play::kObjNone) {
+  if (RightPressed() && object != play::kObjNone) {
     object = play::kObjNone;
     L().LevelDirty = 1;
   }
 }
 
-void PlacePlayerStart() { PlaceSingleObject(play::kObjStart); }
+void PlacePlayerStart() {
+  PlaceSingleObject(play::kObjStart);
+  // A right click on the start takes it away, as the help page says.
+  int& object = L().ObjectGrid[Editor.EditorCellX][Editor.EditorCellY];
+  if (play::Input.MouseHit2 && object == play::kObjStart) {
+    object = play::kObjNone;
+    L().LevelDirty = 1;
+  }
+}
 void PlacePlayerEnd() { PlaceSingleObject(play::kObjExit); }
 
 // ------------------------------------------------------------ drawing

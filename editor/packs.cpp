@@ -63,12 +63,20 @@ void ScanPacks(int skipBase) {
     // A folder whose name no path may hold cannot be a pack.
     const std::string path = plat::PackPath(name);
     if (path.empty() || plat::FileType(path) != plat::kFileDir) continue;
-    if (skipBase == 1 && Lower(name) == "base") continue;
+    if (skipBase == 1 && fe::IsBuiltinPack(name)) continue;
     names.push_back(name);
   }
+  // Only the options' list sets the pack, so the campaign stays on it
+  // however many packs sort before it, its folder there or not.
+  const bool keepBuiltin = skipBase == 0;
+  if (keepBuiltin && std::none_of(names.begin(), names.end(), fe::IsBuiltinPack))
+    names.push_back(fe::kBuiltinPack);
   // The list has room for PackListMax names; sorting first makes the ones
   // kept the same on every scan.
   std::sort(names.begin(), names.end(), ListOrder);
+  const auto builtin = std::find_if(names.begin(), names.end(), fe::IsBuiltinPack);
+  if (keepBuiltin && builtin - names.begin() >= PackListMax)
+    std::rotate(names.begin() + PackListMax - 1, builtin, builtin + 1);
   for (int i = 0; i < PackListMax; ++i)
     Packs.PackNames[i] = i < static_cast<int>(names.size()) ? names[static_cast<size_t>(i)] : "";
 }
@@ -145,9 +153,7 @@ int CreatePack(const std::string& name) {
   }
   fe::Game.CurrentPack = name;
   fe::ResetAllRecords();
-  play::LoadLevel(0);
-  play::Level.LevelName.clear();
-  play::Level.LevelAuthor.clear();
+  play::LoadLevel(0);  // no file yet: an empty level without name or author
   FieldsFromLevel(false);
   return kPackCreated;
 }

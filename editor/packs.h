@@ -21,7 +21,7 @@ void ResetPackList();
 
 // Fills PackNames from the folders under "Data/Packs/", in name order
 // (letter case aside), at most PackListMax of them; skipBase leaves the
-// built-in pack out (the editor's form).
+// built-in pack out (the editor's form), else it is always on the list.
 void ScanPacks(int skipBase);
 // The list box at (PackListX, PackListY) with the current pack's name on top.
 void DrawPackList();

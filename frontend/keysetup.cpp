@@ -81,13 +81,21 @@ std::string KeyName(int code) {
 
 void DrawKeyPrompt() {
   const int index = Buttons.KeyPromptIndex;
-  plat::SetAlpha(0.5f);
+  // Nearly opaque: the key names under the box give way to the prompt,
+  // which lies across the jump and slow-motion rows.
+  plat::SetAlpha(0.85f);
   plat::SetColor(0, 0, 0);
   plat::DrawRect(200, 200, 400, 300);
   plat::SetAlpha(1.0f);
   SetCycleColour(play::Input.AnimCounter);
   play::DrawRectOutline(200, 200, 400, 300);
-  if (index >= kKeyPromptLeft && index <= kKeyPromptSlowMo) Res.SmallFont->Draw(400, 300, kPrompts[index - 1], 1);
+  // In the big letters, two pixels closer than usual so that the longest
+  // prompt stays inside the box (their outlines meet, the letters do not).
+  if (index >= kKeyPromptLeft && index <= kKeyPromptSlowMo) {
+    GFont big = *Res.BigFont;
+    big.advance -= 2;
+    big.Draw(400, 300, kPrompts[index - 1], 1);
+  }
   plat::Flip();
 }
 

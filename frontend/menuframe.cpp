@@ -9,6 +9,7 @@
 #include "services/gamestate.h"
 #include "services/input.h"
 #include "services/level.h"
+#include "services/palette.h"
 #include "services/resources.h"
 
 namespace fe {
@@ -75,8 +76,8 @@ void DrawBlackout(float alpha) {
 }
 
 void SetCycleColour(int index) {
-  const int i = index & 255;
-  plat::SetColor(Res.ColourCycleR[i], Res.ColourCycleG[i], Res.ColourCycleB[i]);
+  const play::Rgb c = play::LegibleCycleRgb(index);
+  plat::SetColor(c.r, c.g, c.b);
 }
 
 void TileLevelBack() {

@@ -44,7 +44,8 @@ class MenuFrame {
 
 // Black over the whole screen at the alpha; leaves alpha 1 and white.
 void DrawBlackout(float alpha);
-// Drawing colour := the UI colour cycle at index (0..255).
+// Drawing colour := the UI colour cycle at index (0..255), its dark blues
+// lifted so that lettering reads (play::LegibleCycleRgb).
 void SetCycleColour(int index);
 // The background picture tiled over the screen in white.
 void TileLevelBack();

@@ -22,13 +22,13 @@ float VolumeMarkerX(float volume) { return 140.0f + 160.0f * volume; }
 void DrawOptions() {
   DrawMenuBackdrop();
   play::TickAnimCounter();
+  Button::DrawAll();
+  plat::SetAlpha(1.0f);
   // Under the settings that take effect at the next start, in the status
-  // bar icons' colour.
+  // bar icons' colour; after the buttons, so that none lies over a note.
   SetCycleColour(play::Run.HudColour);
   plat::DrawImage(Res.ImgRestartNote, 110, 410);
   plat::DrawImage(Res.ImgRestartNote, 110, 455);
-  Button::DrawAll();
-  plat::SetAlpha(1.0f);
   DrawMenuTitle();
   plat::DrawImage(Res.ImgVolumeMarker, VolumeMarkerX(Settings.SfxVolume), 268);
   plat::DrawImage(Res.ImgVolumeMarker, VolumeMarkerX(Settings.MusicVolume), 348);

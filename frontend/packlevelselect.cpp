@@ -1,11 +1,11 @@
 // The level select of a player's own pack: the built-in select's grid
 // screen, with the cells a scan of the pack's level files finds playable and
 // the pack's name at the top.
-#include <cstdint>
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "frontend/levelselect.h"
-#include "platform/files.h"
 #include "services/config.h"
 #include "services/font.h"
 #include "services/gamestate.h"
@@ -20,18 +20,10 @@ namespace {
 
 constexpr int kPackNameShown = 20;
 
-// The object grid is the fourth of the level file's grids. A file too short
-// to hold all of it is damaged and is not offered for play, even where the
-// part that is there holds a start.
-bool HoldsPlayerStart(plat::Stream& in) {
-  if (in.Seek(3 * play::kGridBytes) != 3 * play::kGridBytes) return false;
-  uint8_t grid[play::kGridBytes];
-  if (in.Read(grid, sizeof grid) != sizeof grid) return false;
-  for (int at = 0; at < play::kGridBytes; at += 4) {
-    const uint32_t v = grid[at] | grid[at + 1] << 8 | grid[at + 2] << 16 | uint32_t{grid[at + 3]} << 24;
-    if (v == play::kObjStart) return true;
-  }
-  return false;
+bool HasPlayerStart(const play::LevelData& level) {
+  return std::any_of(std::begin(level.ObjectGrid), std::end(level.ObjectGrid), [](const auto& column) {
+    return std::find(std::begin(column), std::end(column), play::kObjStart) != std::end(column);
+  });
 }
 
 bool PackCellPlayable(int k) { return k >= 0 && k < play::kLevelCount && Records.PackLevelPlayable[k] > 0; }
@@ -54,13 +46,13 @@ const LevelGridRules kPackRules = {ScanPackLevels, PackCellPlayable, PackCellAlp
 
 }  // namespace
 
+// Playable is what play would find: the level as the loader reads it (a
+// short file with zeros for what is missing) holds a start.
 void ScanPackLevels() {
+  auto level = std::make_unique<play::LevelData>();
   for (int n = 1; n <= play::kLevelCount; ++n) {
-    // A directory, a missing file or one that cannot be opened gives no
-    // stream.
-    plat::StreamPtr in = plat::ReadFile(play::LevelPath(Game.CurrentPack, n));
-    Records.PackLevelPlayable[n - 1] = in && HoldsPlayerStart(*in) ? 1 : 0;
-    if (in) in->Close();
+    const bool playable = play::ReadLevel(Game.CurrentPack, n, *level) && HasPlayerStart(*level);
+    Records.PackLevelPlayable[n - 1] = playable ? 1 : 0;
   }
 }
 

@@ -19,8 +19,10 @@ int UploadResultFromLines(const std::vector<std::string>& lines) {
 }
 
 int UploadPack(const std::string& archivePath, const std::string& uploader,
-               const http::SiteAddress& site, const std::atomic<bool>* cancel) {
+               const http::SiteAddress& site, const http::PostLimits& limits,
+               const std::atomic<bool>* cancel) {
   http::tsendhttp req;
+  req.limits = limits;
   req.cancel = cancel;
   req.AddField("ud_NAME", uploader);
   // No archive, no upload: an empty post would only be refused.

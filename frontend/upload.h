@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "httpupload/http.h"
 #include "httpupload/site.h"
 #include "services/uploadstate.h"
 
@@ -19,7 +20,8 @@ int UploadResultFromLines(const std::vector<std::string>& lines);
 // Posts the archive with the uploader's name to the site; one of
 // UploadResult. Safe off the main thread: it reads no program-wide state.
 int UploadPack(const std::string& archivePath, const std::string& uploader,
-               const http::SiteAddress& site, const std::atomic<bool>* cancel = nullptr);
+               const http::SiteAddress& site, const http::PostLimits& limits = {},
+               const std::atomic<bool>* cancel = nullptr);
 
 // "Data/Packs/<pack>.zip" under the program folder, as the site and the web
 // form expect it.
@@ -64,6 +66,8 @@ void DrawUploadDialog();
 bool UploadDialogClosed();
 void LeaveUploadDialog();
 bool UploadRunning();
+// The limits the dialog's next upload runs under (tests shorten them).
+extern http::PostLimits UploadLimits;
 
 // Stops an upload still running and closes the dialog.
 void ResetUploadDialog();

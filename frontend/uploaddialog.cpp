@@ -31,12 +31,13 @@ constexpr float kFadeStep = 0.02f;
 // its own and the player is not kept waiting.
 class UploadJob {
  public:
-  UploadJob(std::string programDir, std::string pack, std::string uploader, http::SiteAddress site)
+  UploadJob(std::string programDir, std::string pack, std::string uploader, http::SiteAddress site,
+            http::PostLimits limits)
       : shared_(std::make_shared<Shared>()) {
-    thread_ = std::thread([s = shared_, programDir, pack, uploader, site] {
+    thread_ = std::thread([s = shared_, programDir, pack, uploader, site, limits] {
       int r = kUploadError;
       if (ExportPack(programDir, pack))
-        r = UploadPack(PackArchivePath(programDir, pack), uploader, site, &s->cancel);
+        r = UploadPack(PackArchivePath(programDir, pack), uploader, site, limits, &s->cancel);
       std::lock_guard<std::mutex> lock(s->m);
       s->result = r;
       s->done = true;
@@ -80,7 +81,7 @@ std::unique_ptr<UploadJob> gJob;
 void StartUpload() {
   Upload.UploadFields[0] = Game.CurrentPack;
   gJob = std::make_unique<UploadJob>(plat::ProgramDir(), Game.CurrentPack,
-                                     Upload.UploadFields[1], http::GameSite());
+                                     Upload.UploadFields[1], http::GameSite(), UploadLimits);
 }
 
 // Starts the upload on the first call, then looks in on it once a frame;
@@ -100,11 +101,9 @@ void FadeStep() {
       if (d.UploadDialogPage != d.UploadDialogShownPage) {
         d.UploadDialogShownPage = d.UploadDialogPage;
         if (d.UploadDialogShownPage != kUploadNone) d.UploadDialogFade = 1;
-        // Characters typed on the pages before (Space closes them) must
-        // not land in the name.
-        if (d.UploadDialogShownPage == kUploadName)
-          while (plat::GetChar() != 0) {
-          }
+        // Characters typed on the pages before (Space closes them), and the
+        // repeats of keys still held, must not land in the name.
+        if (d.UploadDialogShownPage == kUploadName) plat::FlushTyping();
       }
       break;
     case 1:
@@ -145,7 +144,11 @@ void FailurePageClick() {
     Upload.UploadDialogPage = kUploadNone;
   } else if (Between(x, 500, 555)) {
     Upload.UploadDialogPage = kUploadNone;
+  } else {
+    return;
   }
+  // Taken here, so the pack list under "Leave" does not act on it too.
+  play::Input.MouseClick = 0;
 }
 
 constexpr int kCentre = 1, kLeft = 0;
@@ -225,6 +228,8 @@ void DrawUploadDialog() {
   plat::SetColor(255, 255, 255);
 }
 
+http::PostLimits UploadLimits;
+
 void EnterUploadDialog() { Upload.UploadDialogPage = kUploadNone; }
 
 bool UploadDialogClosed() { return Upload.UploadDialogFade == 0; }
@@ -243,6 +248,7 @@ bool UploadRunning() { return gJob != nullptr; }
 void ResetUploadDialog() {
   gJob.reset();
   Upload = UploadDialogVars{};
+  UploadLimits = {};
 }
 
 }  // namespace fe

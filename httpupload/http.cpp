@@ -114,27 +114,34 @@ class Connection {
     return in->Read(&extra, 1) == 0;  // and must not have grown
   }
 
+  // Until the server's orderly close; a reset may have cut the answer
+  // anywhere, so it is no answer at all.
   bool ReadAnswer(std::vector<std::string>& lines) {
     LineSplitter splitter;
     std::vector<char> block(kBlockBytes);
     int64_t total = 0;
-    lastProgress_ = Clock::now();
+    const Clock::time_point sent = Clock::now();
+    lastProgress_ = sent;
     plat::StreamPtr stream = plat::CreateSocketStream(socket_);
     for (;;) {
+      // Bytes keep the idle limit away, not the answer limit.
+      const int wait = std::min(SliceLeft(lastProgress_, limits_.idleMs),
+                                SliceLeft(sent, limits_.answerMs));
+      if (wait < 0) return false;
       const int avail = socket_->ReadAvail();
       if (avail > 0) {
-        const size_t got = stream->Read(block.data(), std::min<size_t>(avail, block.size()));
-        total += static_cast<int64_t>(got);
+        const size_t want = std::min<size_t>(static_cast<size_t>(avail), block.size());
+        if (stream->Read(block.data(), want) != want) return false;  // counted, then reset
+        total += static_cast<int64_t>(want);
         if (total > limits_.maxAnswerBytes) return false;
-        splitter.Feed(block.data(), got);
+        splitter.Feed(block.data(), want);
         lastProgress_ = Clock::now();
         continue;
       }
       if (!socket_->Connected()) break;
-      const int wait = SliceLeft(lastProgress_, limits_.idleMs);
-      if (wait < 0) return false;
       socket_->WaitReadable(wait);
     }
+    if (socket_->Broken()) return false;
     lines = splitter.Finish();
     return true;
   }

@@ -2,9 +2,11 @@
 // hand over a platform TCP socket, returning the server's answer as lines.
 //
 // The request is streamed (the body length is counted in advance), so a
-// large file never sits in memory. A server that is slow, silent or
-// talkative cannot hold the caller: every wait sleeps in the kernel and has
-// a bound, and any failure gives the empty array.
+// large file never sits in memory. Every wait sleeps in the kernel and has
+// a bound: a stall either way ends at the idle limit, the answer as a whole
+// (however slowly it trickles) at the answer limit, a talkative one at its
+// size cap, and a cancel within a slice. Only the server's orderly close
+// ends an answer; any failure gives the empty array.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -31,6 +33,7 @@ using HttpInputPtr = std::shared_ptr<thttpinput>;
 struct PostLimits {
   int connectMs = 10000;                // to establish the connection
   int idleMs = 30000;                   // without a byte moving either way
+  int answerMs = 60000;                 // from the request sent to the answer's end
   int64_t maxAnswerBytes = int64_t{1} << 20;
 };
 
@@ -57,9 +60,9 @@ class tsendhttp {
   // closes the connection. The request line carries the absolute target and
   // the Host header the host alone: the port is used to connect only.
   // Returns the answer's lines (status and headers included), or no element
-  // when the request could not be sent whole or the answer not read (no
-  // connection, time-out, cancel, an answer over the cap, a file that
-  // changed or vanished since its size was counted).
+  // when the request could not be sent whole or the answer not read whole
+  // (no connection, time-out, cancel, a connection reset, an answer over
+  // the cap, a file that changed or vanished since its size was counted).
   std::vector<std::string> Post(const std::string& host, int port, const std::string& path);
 
   HttpInputPtr AddField(const std::string& name, const std::string& value);

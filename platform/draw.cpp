@@ -151,9 +151,23 @@ void SoftwareCopy(const Image& img, SDL_Texture* tex, int frame, float x, float 
   float top = y + std::min(-img.handleY * s.scaleY, (h - img.handleY) * s.scaleY);
   int flip = (s.scaleX < 0 ? SDL_FLIP_HORIZONTAL : 0) | (s.scaleY < 0 ? SDL_FLIP_VERTICAL : 0);
   if (flip == 0 && std::fmod(s.rotation, 360.0f) == 0) {
-    int x0 = PixelEdge(left), y0 = PixelEdge(top);
+    const int x0 = PixelEdge(left), y0 = PixelEdge(top);
     SDL_Rect dst{x0, y0, PixelEdge(left + dw) - x0, PixelEdge(top + dh) - y0};
-    SDL_RenderCopy(Vid().renderer, tex, &src, &dst);
+    // Only the pixels whose centres the image covers are drawn, as OpenGL
+    // does; the part of the frame that lands on them is drawn there, so the
+    // scale stays what it is. (Squeezing the whole frame into the whole
+    // pixels shifts what each one shows: an 800x600 picture at a sixteenth
+    // covers 37.5 rows, and its lowest of 37 rows would show row 592 rather
+    // than 584, taking the level's glow half a cell down.)
+    SDL_Rect part = src;
+    if (dw != w || dh != h) {
+      const float sx = dw / w, sy = dh / h;
+      auto whole = [](float v) { return static_cast<int>(std::floor(v + 0.5f)); };
+      part = {src.x + whole((x0 - left) / sx), src.y + whole((y0 - top) / sy), whole(dst.w / sx),
+              whole(dst.h / sy)};
+      if (!SDL_IntersectRect(&part, &src, &part)) return;
+    }
+    SDL_RenderCopy(Vid().renderer, tex, &part, &dst);
     return;
   }
   SDL_FRect dst{left, top, dw, dh};

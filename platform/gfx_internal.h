@@ -106,6 +106,9 @@ void WindowToTarget(int winW, int winH, int targetW, int targetH, int wx, int wy
 // Input, fed by window events and by tests.
 void KeyEvent(int vk, bool down, bool repeat);
 void PushChar(int ch);
+// A character sent by the key last pressed or repeated (dropped when that key
+// was held since FlushTyping).
+void PushKeyText(int ch);
 void MouseButtonEvent(int button, bool down);
 void MouseMoveTarget(int x, int y);
 void RequestTerminate();

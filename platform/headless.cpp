@@ -43,11 +43,16 @@ void SetFrameHook(std::function<void(int64_t frame)> hook) {
 
 int64_t FrameCount() { return detail::gHeadless.frames; }
 
-void KeyPress(int code) {
-  detail::KeyEvent(code, true, false);
+namespace {
+void KeyDownEvent(int code, bool repeat) {
+  detail::KeyEvent(code, true, repeat);
   int ch = detail::CharForKey(code, KeyDown(vk::Shift));
-  if (ch) detail::PushChar(ch);
+  if (ch) detail::PushKeyText(ch);
 }
+}  // namespace
+
+void KeyPress(int code) { KeyDownEvent(code, false); }
+void KeyRepeat(int code) { KeyDownEvent(code, true); }
 
 void KeyRelease(int code) { detail::KeyEvent(code, false, false); }
 

@@ -24,6 +24,7 @@ int64_t FrameCount();
 void KeyPress(int code);    // down + hit (+ typed char for printable keys)
 void KeyRelease(int code);
 void KeyTap(int code);      // press and release: a hit, not held afterwards
+void KeyRepeat(int code);   // a held key's auto-repeat: its typed char again, no hit
 void TypeChar(int ch);
 void MouseMove(int x, int y);
 void MousePress(int button);

@@ -26,6 +26,11 @@ struct InputState {
   std::array<bool, 4> mouseDown{};
   std::array<int, 4> mouseHits{};
   std::deque<int> chars;
+  // Keys that were down when typing began (FlushTyping): their repeats type
+  // nothing until the key is pressed anew. textFromStaleKey: the last key
+  // pressed or repeated is such a key, so the text it sends is dropped.
+  std::array<bool, 256> keyStale{};
+  bool textFromStaleKey = false;
   int mouseX = 0, mouseY = 0;
   bool terminate = false;
 };
@@ -144,7 +149,12 @@ int CharForKey(int code, bool shift) {
 }
 
 void KeyEvent(int vk, bool down, bool repeat) {
+  if (down) gInput.textFromStaleKey = false;
   if (!ValidKey(vk) || vk == 0) return;
+  if (down) {
+    if (!repeat) gInput.keyStale[vk] = false;
+    gInput.textFromStaleKey = gInput.keyStale[vk];
+  }
   SetKey(vk, down, repeat);
   if (int generic = GenericFor(vk)) {
     bool anyDown = false;
@@ -155,7 +165,11 @@ void KeyEvent(int vk, bool down, bool repeat) {
   }
   // Editing keys reach the typed-character queue from key presses, held
   // repeats included, since they send no text events.
-  if (down && (vk == vk::Backspace || vk == vk::Tab || vk == vk::Enter)) PushChar(vk);
+  if (down && (vk == vk::Backspace || vk == vk::Tab || vk == vk::Enter)) PushKeyText(vk);
+}
+
+void PushKeyText(int ch) {
+  if (!gInput.textFromStaleKey) PushChar(ch);
 }
 
 void PushChar(int ch) {
@@ -214,6 +228,14 @@ void FlushKeys() {
   gInput.keyDown.fill(false);
   gInput.keyHits.fill(0);
   gInput.chars.clear();
+}
+
+void FlushTyping() {
+  gInput.chars.clear();
+  // Every key, not only those seen down: a flush of the keys may have
+  // forgotten a held one, and a key that is up is fresh at its next press.
+  gInput.keyStale.fill(true);
+  gInput.textFromStaleKey = false;
 }
 
 namespace {
@@ -307,7 +329,7 @@ void HandleEvent(const SDL_Event& e) {
         else if (cp >= 0xC0) { cp &= 0x1F; extra = 1; }
         ++s;
         for (; extra > 0 && (*s & 0xC0) == 0x80; --extra, ++s) cp = (cp << 6) | (*s & 0x3F);
-        if (cp >= 32 && cp != 127) detail::PushChar(cp);
+        if (cp >= 32 && cp != 127) detail::PushKeyText(cp);
       }
       break;
     }

@@ -25,6 +25,10 @@ bool KeyDown(int code);
 // none is queued.
 int GetChar();
 void FlushKeys();
+// For a text field that takes the keys: empties the typed-character queue,
+// and keys held now type nothing (their repeats included) until each is
+// pressed again.
+void FlushTyping();
 // Blocks (pumping events) until a key is hit; returns its code.
 int WaitKey();
 int WaitChar();

@@ -50,7 +50,7 @@ bool TcpSocket::Connect(uint32_t ip, int port) {
   while ((r = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a)) != 0 && errno == EINTR) {
   }
   if (r != 0) return false;
-  peerClosed_ = false;  // a probe before connecting may have set it
+  peerClosed_ = broken_ = false;  // a probe before connecting may have set them
   return true;
 }
 
@@ -62,7 +62,7 @@ bool TcpSocket::BeginConnect(uint32_t ip, int port) {
   int r;
   while ((r = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a)) != 0 && errno == EINTR) {
   }
-  peerClosed_ = false;
+  peerClosed_ = broken_ = false;
   return r == 0 || errno == EINPROGRESS;
 }
 
@@ -112,13 +112,15 @@ bool TcpSocket::Connected() {
   if (peerClosed_) return false;
   pollfd p{fd_, POLLIN, 0};
   if (::poll(&p, 1, 0) <= 0) return true;
-  // Readable with nothing to read: the peer has closed (or the connection
-  // failed, or it never was connected).
+  // Readable with nothing to read: the peer has closed (0), or the
+  // connection failed or never was connected (an error, which the kernel
+  // reports only once, so it is kept).
   char c;
   ssize_t r = ::recv(fd_, &c, 1, MSG_PEEK | MSG_DONTWAIT);
   if (r > 0) return true;
   if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return true;
   peerClosed_ = true;
+  broken_ = r < 0;
   return false;
 }
 

@@ -31,6 +31,10 @@ class TcpSocket {
   bool WaitReadable(int timeoutMs);
   // True while open or unread bytes remain.
   bool Connected();
+  // Once Connected() is false: whether the connection ended in an error (a
+  // reset) rather than the peer's orderly close, which alone ends a whole
+  // answer.
+  bool Broken() const { return broken_; }
   int ReadAvail();
   void Close();
   int Fd() const { return fd_; }
@@ -38,6 +42,7 @@ class TcpSocket {
  private:
   int fd_ = -1;
   bool peerClosed_ = false;
+  bool broken_ = false;
 };
 using TcpSocketPtr = std::shared_ptr<TcpSocket>;
 

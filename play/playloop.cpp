@@ -244,7 +244,9 @@ void StepGame() {
 
 void FinishLevel() {
   const int level = fe::Game.CurrentLevel;
-  if (fe::Game.CurrentPack == "base" && level >= 1 && level <= kLevelCount) {
+  // The one test of the built-in pack that stays case-sensitive: a "Base"
+  // plays the built-in levels but books no progress.
+  if (fe::Game.CurrentPack == fe::kBuiltinPack && level >= 1 && level <= kLevelCount) {
     int* status = fe::Records.LevelStatus;
     if (status[level - 1] == 1) status[level - 1] = 2;
     if (status[level] == 0) status[level] = 1;

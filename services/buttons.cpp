@@ -7,6 +7,7 @@
 #include "services/gamestate.h"
 #include "services/geometry.h"
 #include "services/input.h"
+#include "services/palette.h"
 #include "services/popup.h"
 #include "services/resources.h"
 #include "services/sound.h"
@@ -104,13 +105,14 @@ void LevelExitAction() {
   ClosePopupAtOnce();
 }
 
-// Colour-cycle entry at the animation counter; the counter is kept in
-// 0..255 by its owner, but a stray value must not read outside the table.
+// Colour-cycle entry at the animation counter, lifted where too dark for
+// the labels; the counter is kept in 0..255 by its owner, but a stray value
+// must not read outside the table.
 void CycleColour(int& r, int& g, int& b) {
-  const int i = std::clamp(play::Input.AnimCounter, 0, 255);
-  r = Res.ColourCycleR[i];
-  g = Res.ColourCycleG[i];
-  b = Res.ColourCycleB[i];
+  const play::Rgb c = play::LegibleCycleRgb(std::clamp(play::Input.AnimCounter, 0, 255));
+  r = c.r;
+  g = c.g;
+  b = c.b;
 }
 
 void PaletteColour(int& r, int& g, int& b) {

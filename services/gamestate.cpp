@@ -26,11 +26,13 @@ void SetGameState(int state, int level, int param) {
   }
 }
 
-bool IsBasePack() {
-  std::string p = Game.CurrentPack;
+bool IsBuiltinPack(const std::string& pack) {
+  std::string p = pack;
   std::transform(p.begin(), p.end(), p.begin(), [](unsigned char c) { return std::tolower(c); });
-  return p == "base";
+  return p == kBuiltinPack;
 }
+
+bool IsBasePack() { return IsBuiltinPack(Game.CurrentPack); }
 
 std::string PackDir(const std::string& pack) { return plat::PackPath(pack); }
 

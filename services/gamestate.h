@@ -42,7 +42,13 @@ extern GameFlow Game;
 // previous slot and replaces it.
 void SetGameState(int state, int level, int param);
 
-// True when the current pack is the built-in one ("base", any case).
+// The built-in pack, whose levels are the program's own. A pack is the
+// built-in one when its name is "base" in any letter case, as the level
+// loader finds it. Only the booking of the campaign's progress asks for
+// exactly kBuiltinPack instead.
+inline constexpr const char* kBuiltinPack = "base";
+bool IsBuiltinPack(const std::string& pack);
+// IsBuiltinPack(Game.CurrentPack).
 bool IsBasePack();
 std::string PackDir(const std::string& pack);  // plat::PackPath(pack)
 

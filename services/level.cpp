@@ -1,8 +1,5 @@
 #include "services/level.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "platform/files.h"
 #include "platform/packpath.h"
 #include "services/config.h"
@@ -16,25 +13,13 @@ void ResetLevel() { Level = LevelVars{}; }
 
 namespace {
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-bool IsBuiltinPack(const std::string& pack) { return Lower(pack) == "base"; }
-
-// Empties the grids; flags and texts keep the values of the level before.
-void ClearGrids() {
-  LevelData& data = Level;
-  const int movement = data.AllowMovement, shooting = data.AllowShooting, rope = data.AllowRope;
-  const std::string name = data.LevelName, author = data.LevelAuthor;
-  data.Clear();
-  data.AllowMovement = movement;
-  data.AllowShooting = shooting;
-  data.AllowRope = rope;
-  data.LevelName = name;
-  data.LevelAuthor = author;
+// Empties the grids and the texts; the flags keep the values of the level
+// before. A level without a file must not take another level's name and
+// author: the editor would save them into it.
+void ClearGridsAndTexts() {
+  Level.Clear();
+  Level.LevelName.clear();
+  Level.LevelAuthor.clear();
 }
 
 std::string PackLevelFile(const std::string& pack, int n) {
@@ -44,7 +29,7 @@ std::string PackLevelFile(const std::string& pack, int n) {
 }  // namespace
 
 std::string LevelPath(const std::string& pack, int n) {
-  if (IsBuiltinPack(pack)) return "incbin::" + std::to_string(n < 0 ? 0 : n) + ".doy";
+  if (fe::IsBuiltinPack(pack)) return "incbin::" + std::to_string(n < 0 ? 0 : n) + ".doy";
   return PackLevelFile(pack, n);
 }
 
@@ -52,21 +37,22 @@ std::string ReplayPath(const std::string& pack, int n) {
   return plat::PackPath(pack, "/replays/" + std::to_string(n) + ".doyplay");
 }
 
-int LoadLevel(int n) {
-  Level.LevelDirty = 0;
-  const std::string& pack = fe::Game.CurrentPack;
+bool ReadLevel(const std::string& pack, int n, LevelData& into) {
   const std::string path = LevelPath(pack, n);
   // Only levels 0..50 are built in; a higher number is a missing level, as
   // is a pack file that is not a plain file or cannot be opened.
   const bool present =
-      IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
+      fe::IsBuiltinPack(pack) ? n <= kLevelCount : plat::FileType(path) == plat::kFileNormal;
   plat::StreamPtr in = present ? plat::ReadFile(path) : nullptr;
-  if (!in) {
-    ClearGrids();
-    return 0;
-  }
-  DecodeLevel(*in, Level);
+  if (!in) return false;
+  DecodeLevel(*in, into);
   in->Close();
+  return true;
+}
+
+int LoadLevel(int n) {
+  Level.LevelDirty = 0;
+  if (!ReadLevel(fe::Game.CurrentPack, n, Level)) ClearGridsAndTexts();
   return 0;
 }
 

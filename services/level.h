@@ -28,8 +28,12 @@ void ResetLevel();
 std::string LevelPath(const std::string& pack, int n);
 std::string ReplayPath(const std::string& pack, int n);
 
+// Decodes level n of the pack into `into`; false, `into` untouched, when the
+// level is missing or cannot be opened.
+bool ReadLevel(const std::string& pack, int n, LevelData& into);
 // Fills the level from level n of the current pack; returns 0. A missing or
-// unreadable level clears the grids and keeps flags and texts.
+// unreadable level clears the grids and empties the name and author; the
+// flags are kept.
 int LoadLevel(int n);
 // Writes the level as level n of the current pack. Returns 0 when written
 // (or when an editor dialog blocks saving), -1 when the file could not be

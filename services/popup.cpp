@@ -70,7 +70,7 @@ void UpdateKind() {
 void DrawButtons() {
   const fe::ButtonVars& b = fe::Buttons;
   if (b.BtnReplay) b.BtnReplay->Draw();
-  if (b.BtnNext && (fe::Game.CurrentPack != "base" || fe::NextLevelOpen(fe::Game.CurrentLevel)))
+  if (b.BtnNext && (!fe::IsBasePack() || fe::NextLevelOpen(fe::Game.CurrentLevel)))
     b.BtnNext->Draw();
   if (b.BtnExit) b.BtnExit->Draw();
 }
@@ -180,6 +180,9 @@ void UpdatePopup() {
         Popup.PopupState = kPopupOpen;
         plat::FlushKeys();
         if (Popup.PopupKind == kPopupNewRecord) {
+          // A key held through the finish (the run key) would type its
+          // repeats into the name.
+          plat::FlushTyping();
           if (fe::GInput* f = NameField(); f && f->visible) f->active = 1;
         }
       }

@@ -123,7 +123,8 @@ void GInput::Update() {
 void GInput::Draw() {
   if (visible != 1) return;
   play::DrawRectOutline(x, y, width, kFieldHeight);
-  if (Res.SmallFont) Res.SmallFont->Draw(x, y, text, 0);
+  // Two pixels in, clear of the frame's left line; the cursor keeps its place.
+  if (Res.SmallFont) Res.SmallFont->Draw(x + 2, y, text, 0);
   if (active && blinkOn) {
     const float cx = static_cast<float>(x + cursorX + 2);
     plat::DrawLine(cx, static_cast<float>(y + 1), cx, static_cast<float>(y + 15));

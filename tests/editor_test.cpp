@@ -203,7 +203,7 @@ TEST_F(EditorTest, FillsTakeEffectThePassAfterTheSecondClickAndACornerOutlivesTo
   EXPECT_EQ(Editor.FillState, ed::kFillIdle);
 }
 
-TEST_F(EditorTest, OneStartAndOneExitAndOnlyTheCoinToolsRightButtonRemovesThem) {
+TEST_F(EditorTest, OneStartAndOneExitAndTheRightButtonsThatRemoveThem) {
   MakePack("mine");
   Enter();
   auto count = [](int code) {
@@ -220,15 +220,43 @@ TEST_F(EditorTest, OneStartAndOneExitAndOnlyTheCoinToolsRightButtonRemovesThem) 
   EXPECT_EQ(Level.ObjectGrid[6][6], play::kObjExit);
   Button(ed::kToolPlayer);
   Click(CellX(9), CellY(9));
-  for (int tool : {ed::kToolPlayer, ed::kToolEnd, ed::kToolDraw, ed::kToolCoin}) {
+  // Right clicks on the start (9, 9) and on the exit (6, 6): the start tool
+  // takes the start only, the coin tool any object.
+  const struct {
+    int tool, starts, exits;
+  } cases[] = {{ed::kToolEnd, 1, 1}, {ed::kToolDraw, 1, 1}, {ed::kToolPlayer, 0, 1}, {ed::kToolCoin, 0, 0}};
+  for (const auto& c : cases) {
     Level.LevelDirty = 0;
-    EXPECT_EQ(count(play::kObjStart) + count(play::kObjExit), 2) << tool;
-    Button(tool);
-    Hold(CellX(9), CellY(9), 2);
-    Hold(CellX(6), CellY(6), 2);
+    Button(c.tool);
+    Click(CellX(9), CellY(9), 2);
+    Click(CellX(6), CellY(6), 2);
+    EXPECT_EQ(count(play::kObjStart), c.starts) << c.tool;
+    EXPECT_EQ(count(play::kObjExit), c.exits) << c.tool;
+    EXPECT_EQ(Level.LevelDirty, c.tool == ed::kToolPlayer || c.tool == ed::kToolCoin) << c.tool;
   }
-  EXPECT_EQ(count(play::kObjStart) + count(play::kObjExit), 0);
-  EXPECT_EQ(Level.LevelDirty, 1);
+}
+
+TEST_F(EditorTest, AClickBetweenTwoFramesActsAsAHeldButtonButNotOneFromTheInputDelay) {
+  MakePack("mine");
+  Enter();
+  Colour(3);
+  // The draw-type tools share one path; the coin tool has its own.
+  const struct {
+    int tool, placed;
+  } cases[] = {{ed::kToolDrawZone, 43}, {ed::kToolCoin, play::kObjCoin}};
+  for (const auto& c : cases) {
+    const bool coin = c.tool == ed::kToolCoin;
+    const int& cell = coin ? Level.ObjectGrid[20][10] : Level.TileGrid[20][10];
+    Button(c.tool);
+    Click(CellX(20), CellY(10));
+    EXPECT_EQ(cell, c.placed) << c.tool;
+    Click(CellX(20), CellY(10), 2);
+    EXPECT_EQ(cell, coin ? int{play::kObjNone} : int{play::kTileEmpty}) << c.tool;
+  }
+  ed::EnterEditor();
+  Click(CellX(5), CellY(5));
+  Frames(10);
+  EXPECT_EQ(Level.ObjectGrid[5][5], play::kObjNone);
 }
 
 TEST_F(EditorTest, TheMapEndsAtTheToolbarAndNoPointerWritesOffTheGrid) {
@@ -294,8 +322,13 @@ TEST_F(EditorTest, LevelStepsSaveAndReloadAndALevelThatCannotBeSavedStaysOnceOnE
     Enter();
     Button(ed::kToolDraw);
     Hold(CellX(1), CellY(1));
+    Level.LevelName = "Two";
+    Level.LevelAuthor = "ana";
     Button(c[1]);
     EXPECT_EQ(Editor.EditorLevel, c[2]);
+    // A level without a file takes nothing of the one before.
+    EXPECT_EQ(Level.LevelName + Level.LevelAuthor, c[0] == c[2] ? "Twoana" : "") << c[0];
+    EXPECT_EQ(fe::Res.LevelNameInput->text, Level.LevelName);
     play::LevelData onDisk;
     play::DecodeLevel(FileBytes(LevelFile(c[0])), onDisk);
     EXPECT_EQ(onDisk.TileGrid[1][1], 0) << c[0];
@@ -467,6 +500,20 @@ TEST_F(EditorTest, ThePackListIsSortedCappedAndLeavesBaseOutOnlyInTheEditor) {
   ed::PickPackFromList(0);
   EXPECT_EQ(fe::Game.CurrentPack, "p101");
   EXPECT_EQ(Level.TileGrid[0][0], 5);
+}
+
+// More packs than rows sort before it: the options still offer the
+// campaign, also with its folder gone; the editor's list does not.
+TEST_F(EditorTest, TheOptionsListAlwaysHoldsTheBuiltInPack) {
+  for (int i = 0; i < 23; ++i) MakePack("a" + std::to_string(10 + i), false);
+  for (bool folder : {true, false}) {
+    if (!folder) fs::remove_all(sandbox_->Path("Data/Packs/base"));
+    ed::ScanPacks(0);
+    EXPECT_EQ(ed::Packs.PackNames[20], "a30") << folder;
+    EXPECT_EQ(ed::Packs.PackNames[21], "base") << folder;
+  }
+  ed::ScanPacks(1);
+  EXPECT_EQ(ed::Packs.PackNames[21], "a31");
 }
 
 TEST_F(EditorTest, BadPackNamesAndFoldersThatCannotBeMadeLeaveEverythingAsItWas) {

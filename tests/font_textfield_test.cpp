@@ -2,7 +2,6 @@
 // typing, limits, Enter per mode, blink, focus and the record commit.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "platform/gfx.h"
 #include "platform/headless.h"
@@ -17,6 +16,7 @@
 #include "services/resources.h"
 #include "services/textfield.h"
 #include "support/sandbox.h"
+#include "support/screenshots.h"
 
 namespace {
 
@@ -301,8 +301,7 @@ TEST(FontScreenshotTest, BothFontsAndAField) {
   field->blinkOn = 1;
   field->cursorX = 30;
   field->Draw();
-  const std::string shot = std::string(VELKOR_BINARY_DIR) + "/screens/fonts.png";
-  std::filesystem::create_directories(std::string(VELKOR_BINARY_DIR) + "/screens");
+  const std::string shot = vtest::ShotPath("fonts");
   ASSERT_TRUE(plat::SaveScreenshot(shot));
   // Glyph pixels of each font are lit where the texts stand, and only there.
   auto litIn = [](int x0, int y0, int x1, int y1) {

@@ -4,7 +4,6 @@
 // <build>/screens/ for looking at; the checks here catch a blank or wrong frame.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "frontend/startup.h"
 #include "platform/clock.h"
@@ -21,8 +20,8 @@
 #include "services/resources.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
+#include "support/screenshots.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -54,11 +53,9 @@ TEST_P(PlayDrawTest, LevelInPlayUnderBothDrivers) {
   play::LevelData level;
   play::DecodeLevel(bytes, level);
 
-  const std::string outDir = std::string(VELKOR_BINARY_DIR) + "/screens";
-  fs::create_directories(outDir);
   const std::string tag = driver == 1 ? "gl" : "soft";
   auto shot = [&](const std::string& name) {
-    const std::string path = outDir + "/play_" + tag + "_" + name + ".png";
+    const std::string path = vtest::ShotPath("play_" + tag + "_" + name);
     EXPECT_TRUE(plat::SaveScreenshot(path)) << path;
     return plat::ReadTargetPixels();
   };
@@ -177,9 +174,7 @@ TEST_P(PlayDrawTest, PaintedPicturesDrawWhatTheFrameDrawsInPlace) {
   const std::vector<std::vector<uint32_t>> built = PlayFrames();
   play::UsePaintedPictures(true);
   const std::vector<std::vector<uint32_t>> painted = PlayFrames();
-  const std::string outDir = std::string(VELKOR_BINARY_DIR) + "/screens";
-  fs::create_directories(outDir);
-  EXPECT_TRUE(plat::SaveScreenshot(outDir + "/slowmo_painted_" + std::to_string(GetParam()) + ".png"));
+  EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("slowmo_painted_" + std::to_string(GetParam()))));
   ASSERT_EQ(built.size(), painted.size());
   for (size_t i = 0; i < built.size(); ++i)
     EXPECT_EQ(Differing(built[i], painted[i]), 0) << "play frame " << i;
@@ -341,4 +336,53 @@ TEST(LevelDrawTest, TheGhostFadesNearThePlayer) {
   EXPECT_EQ(r + g + b, 3 * 255);
   EXPECT_EQ(plat::GetAlpha(), 1.0f);
   play::Run.Ghost.reset();
+}
+
+namespace {
+
+// A slow-motion frame (glow alpha 0.525, the exit open) of a built-in level,
+// and where its exit stands.
+std::vector<uint32_t> SlowMotionFrame(int driver, int levelNumber, int& exitX, int& exitY) {
+  vtest::GameSandbox sandbox(driver);
+  fe::StartUp();
+  vtest::ResetPlayState();
+  plat::test::SetClock(100000);
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(plat::LoadFileBytes("incbin::" + std::to_string(levelNumber) + ".doy", bytes));
+  play::LevelData level;
+  play::DecodeLevel(bytes, level);
+  play::StageLevel(level, 500, 100);
+  play::Run.CoinsLeft = 0;
+  play::Run.TimeRate = 0.3f;
+  play::DrawGame();
+  exitX = static_cast<int>(play::Level.ExitX), exitY = static_cast<int>(play::Level.ExitY);
+  plat::SaveScreenshot(vtest::ShotPath("glow_" + std::to_string(levelNumber) + "_" + std::to_string(driver)));
+  return plat::ReadTargetPixels();
+}
+
+// Pixels of the box where a channel differs by more than 12.
+int DifferingIn(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int x0, int y0, int x1, int y1) {
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const uint32_t p = Pixel(a, x, y), q = Pixel(b, x, y);
+      n += std::abs(Red(p) - Red(q)) > 12 || std::abs(Green(p) - Green(q)) > 12 || std::abs(Blue(p) - Blue(q)) > 12;
+    }
+  return n;
+}
+
+}  // namespace
+
+// The software driver's glow is the same blurred picture as OpenGL's: the
+// open exit blooms white and the walls' edges get their soft halo in the
+// same places (they were up to half a cell lower).
+TEST(LevelDrawTest, SlowMotionLooksTheSameUnderBothDrivers) {
+  for (int levelNumber : {1, 31}) {
+    int x = 0, y = 0;
+    const std::vector<uint32_t> gl = SlowMotionFrame(1, levelNumber, x, y);
+    const std::vector<uint32_t> soft = SlowMotionFrame(2, levelNumber, x, y);
+    EXPECT_LE(DifferingIn(gl, soft, x - 24, y - 24, x + 40, y + 40), 40) << "exit of " << levelNumber;
+    // About a hundred pixels of the figure's spawn sparkle and turned arm differ.
+    EXPECT_LE(DifferingIn(gl, soft, 0, 0, 800, 576), 800) << "field of " << levelNumber;
+  }
 }

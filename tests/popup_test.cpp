@@ -3,7 +3,6 @@
 // play harness up to the record and the opened level surviving a restart.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "frontend/dispatcher.h"
 #include "frontend/startup.h"
@@ -25,6 +24,7 @@
 #include "services/textfield.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
+#include "support/screenshots.h"
 
 namespace {
 
@@ -131,6 +131,23 @@ TEST_F(PopupTest, NewRecordPlacesTheFieldAndGivesItTheFocusOnceShown) {
   EXPECT_EQ(Popup.RunTimeText, "1.01:007");
 }
 
+TEST_F(PopupTest, AKeyHeldFromPlayIntoTheRecordWindowTypesNothingUntilPressedAgain) {
+  plat::test::KeyPress('D');  // the run key, held across the finish
+  play::OpenPopup(play::kPopupNewRecord);
+  for (int frame = 0; frame < 80; ++frame) {
+    plat::test::KeyRepeat('D');
+    play::UpdatePopup();
+  }
+  EXPECT_EQ(Field().active, 1);
+  EXPECT_EQ(Field().text, "");
+  plat::test::KeyRelease('D');
+  plat::test::KeyPress('D');
+  plat::test::KeyRepeat('D');
+  play::UpdatePopup();  // a character a frame
+  play::UpdatePopup();
+  EXPECT_EQ(Field().text, "dd");
+}
+
 TEST_F(PopupTest, AClickElsewhereInTheWindowKeepsTheNameFieldFocused) {
   OpenNewRecord(0, 3000);
   plat::test::MouseMove(420, 300);  // inside the window, off the field
@@ -191,9 +208,7 @@ TEST_F(PopupTest, AnotherPopupTakesTheFieldOutOfPlay) {
 // ---------------------------------------------------------------- pictures
 
 void SaveShot(const std::string& name) {
-  const std::string dir = std::string(VELKOR_BINARY_DIR) + "/screens";
-  std::filesystem::create_directories(dir);
-  ASSERT_TRUE(plat::SaveScreenshot(dir + "/" + name));
+  ASSERT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name)));
 }
 
 play::LevelData SmallLevel() {
@@ -229,10 +244,10 @@ TEST(PopupPictureTest, EachKindOverThePlayField) {
     int kind;
     const char* file;
   };
-  for (Shot s : {Shot{play::kPopupLevelStart, "popup_start.png"},
-                 Shot{play::kPopupPause, "popup_pause.png"},
-                 Shot{play::kPopupLevelDone, "popup_done.png"},
-                 Shot{play::kPopupNewRecord, "popup_record.png"}}) {
+  for (Shot s : {Shot{play::kPopupLevelStart, "popup_start"},
+                 Shot{play::kPopupPause, "popup_pause"},
+                 Shot{play::kPopupLevelDone, "popup_done"},
+                 Shot{play::kPopupNewRecord, "popup_record"}}) {
     Popup.FinishTime = 23456;
     Popup.RecordPlace = 1;
     Popup.LastRecordName = "Zoe";

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -195,6 +196,28 @@ TEST_F(UploadDialogTest, RefusedOrUnreachableShowsTheFailurePage) {
   D().UploadDialogPage = fe::kUploadRunning;
   ASSERT_TRUE(Showing(fe::kUploadFailure));
   Shot("upload_failure");
+}
+
+// Each byte comes before the idle limit, but the answer never ends: the
+// answer limit gives up on it, though it has said "SUCCESS".
+TEST_F(UploadDialogTest, ATricklingSiteEndsOnTheFailurePage) {
+  vtest::LittleServer server([](int c) {
+    vtest::SendAll(c, "HTTP/1.0 200 OK\r\n\r\nSUCCESS\n");
+    for (int i = 0; i < 200 && ::send(c, "x", 1, MSG_NOSIGNAL) == 1; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  });
+  UseSite("127.0.0.1:" + std::to_string(server.Port()));
+  fe::UploadLimits.idleMs = 300;
+  fe::UploadLimits.answerMs = 800;
+  D().UploadDialogPage = fe::kUploadRunning;
+  const auto start = std::chrono::steady_clock::now();
+  const auto waited = [&] { return std::chrono::steady_clock::now() - start; };
+  while (D().UploadDialogShownPage != fe::kUploadFailure && waited() < std::chrono::seconds(10)) {
+    Frame();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(D().UploadDialogShownPage, fe::kUploadFailure);
+  EXPECT_LT(waited(), std::chrono::seconds(3));
 }
 
 TEST_F(UploadDialogTest, FailurePageClickZones) {

@@ -24,8 +24,20 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using zip::TZipFileList;
 
-void Put(Bytes& b, size_t at, uint32_t v, int width) {
+void Put(Bytes& b, size_t at, uint64_t v, int width) {
   for (int i = 0; i < width; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Little-endian values of the given byte widths, one after another.
+Bytes Fields(std::initializer_list<std::pair<uint64_t, int>> fields) {
+  Bytes b;
+  for (const auto& [v, width] : fields) b.resize(b.size() + width), Put(b, b.size() - width, v, width);
+  return b;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
 // A local header, its name and `data` bytes of member data.
@@ -170,15 +182,15 @@ TEST(ZipListDeathTest, BadIndexEndsTheProgram) {
 
 TEST(ZipList, DamagedHeadersEndTheScan) {
   const Bytes good = LocalHeader("good", 4, 4);
-  Bytes backwards = LocalHeader("back", 0xFFFFFFC0, 0);  // -64 would step before the header
-  backwards.insert(backwards.end(), good.begin(), good.end());
+  Bytes topBit = LocalHeader("top", 0xFFFFFFC0, 0);  // unsigned: past the end, never back
+  topBit.insert(topBit.end(), good.begin(), good.end());
   Bytes cutName = LocalHeader("name-cut-off", 0, 0);
   cutName.resize(36);
   struct Case {
     const char* what;
     Bytes tail;
     int count;
-  } cases[] = {{"negative size", backwards, 1}, {"ends inside a name", cutName, 1},
+  } cases[] = {{"size with the top bit set", topBit, 2}, {"ends inside a name", cutName, 1},
                {"data past the end", LocalHeader("long", 100, 3), 2}};
   for (const Case& c : cases) {
     Bytes bytes = good;
@@ -220,6 +232,34 @@ TEST(ZipList, PositionsPastFourGigabytes) {
   ASSERT_EQ(list->getFileCount(), 3);
   EXPECT_EQ(list->getFileInfo(2).dataOffset, third + 31);
   EXPECT_GT(third, int64_t{1} << 32);
+}
+
+TEST(ZipList, Zip64SizesAndPositions) {
+  static constexpr uint32_t mark = 0xFFFFFFFF;  // the value is in the Zip64 extra field
+  const int64_t huge = int64_t{5} << 30;
+  // z: sizes in its local extra field; a: sizes after its data, and in the
+  // directory's extra fields with the positions past 4 GiB.
+  Bytes z = LocalHeader("z", mark, 0) + Fields({{1, 2}, {16, 2}, {huge + 7, 8}, {huge, 8}});
+  Put(z, 22, mark, 4), Put(z, 28, 20, 2);
+  Bytes a = LocalHeader("a", 0, 0);
+  Put(a, 6, 8, 2);
+  const int64_t at = 51 + huge, b = at + 31 + huge + 24, dir = b + 31;
+  const auto central = [](char name, uint32_t sizes, const Bytes& extra) {
+    return Fields({{0x02014B50, 4}, {45, 2}, {45, 2}, {0, 8}, {0, 4}, {sizes, 4}, {sizes, 4}, {1, 2},
+                   {extra.size(), 2}, {0, 10}, {mark, 4}}) +
+           Bytes{static_cast<uint8_t>(name)} + extra;
+  };
+  const Bytes entries = central('a', mark, Fields({{1, 2}, {24, 2}, {huge, 8}, {huge, 8}, {at, 8}})) +
+                        central('b', 0, Fields({{1, 2}, {8, 2}, {b, 8}}));
+  const int64_t end64 = dir + static_cast<int64_t>(entries.size());
+  const Bytes ends = Fields({{0x06064B50, 4}, {44, 8}, {0, 20}, {2, 8}, {entries.size(), 8}, {dir, 8}}) +
+                     Fields({{0x07064B50, 4}, {0, 4}, {end64, 8}, {1, 4}}) +
+                     Fields({{0x06054B50, 4}, {0, 4}, {2, 2}, {2, 2}, {entries.size(), 4}, {mark, 6}});
+  SparseStream s(end64 + 98, {{0, z}, {at, a}, {b, LocalHeader("b", 0, 0)}, {dir, entries}, {end64, ends}});
+  auto list = TZipFileList::create(&s, 0, 0);
+  ASSERT_EQ(Listed(*list), (Names{"a", "b", "z"}));
+  EXPECT_EQ(list->getFileInfo(1).dataOffset, b + 31);
+  EXPECT_EQ(list->getFileInfo(2).header.descriptor.compressedSize, mark);
 }
 
 class ZipFiles : public vtest::InTempDir {

@@ -113,4 +113,85 @@ TEST_F(ZipInterop, WeReadArchivesOfOtherTools) {
   for (const char* notArchive : {"one.txt", "two.dat", "missing.zip"}) EXPECT_EQ(r.openZip(notArchive), 0);
 }
 
+TEST_F(ZipInterop, Zip64MembersAreAllListed) {
+  for (const char* tool : {"zip", "python3"})
+    if (!Have(tool)) GTEST_SKIP() << tool << " is missing";
+  // Both keep the sizes in the Zip64 extra field and 0xFFFFFFFF in the header.
+  Write("make.py",
+        "import zipfile\n"
+        "with zipfile.ZipFile('forced.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+        "  for n in ('a', 'b', 'c'):\n"
+        "    with z.open(n, 'w', force_zip64=True) as f: f.write(b'abc')\n");
+  std::string out;
+  ASSERT_EQ(Shell("python3 make.py && printf abc | zip -q - - > piped.zip", out), 0) << out;
+  const std::pair<const char*, std::vector<std::string>> cases[] = {{"forced.zip", {"a", "b", "c"}},
+                                                                    {"piped.zip", {"-"}}};
+  for (const auto& [archive, names] : cases) {
+    zip::ZipReader r;
+    ASSERT_EQ(r.openZip(archive), 1) << archive;
+    ASSERT_EQ(r.getFileCount(), static_cast<int>(names.size())) << archive;
+    EXPECT_EQ(r.getFileInfo(0).header.descriptor.uncompressedSize, 3u) << archive;
+    for (const std::string& n : names) EXPECT_EQ(Text(r.extractFile(n, 1, "").get()), "abc") << archive;
+  }
+}
+
+TEST_F(ZipInterop, LookupKeepsTheFirstOfEqualNames) {
+  if (!Have("python3")) GTEST_SKIP() << "python3 is missing";
+  // Names past the library's old 255-byte search limit are found too.
+  const std::string longName(300, 'n');
+  Write("make.py",
+        "import warnings, zipfile\n"
+        "warnings.simplefilter('ignore')\n"
+        "with zipfile.ZipFile('dup.zip', 'w') as z:\n"
+        "  for n, t in (('Dup', 'first'), ('Dup', 'second'), ('" + longName + "', 'long')):\n"
+        "    z.writestr(n, t)\n");
+  std::string out;
+  ASSERT_EQ(Shell("python3 make.py", out), 0) << out;
+  zip::ZipReader r;
+  ASSERT_EQ(r.openZip("dup.zip"), 1);
+  EXPECT_EQ(Text(r.extractFile("Dup", 1, "").get()), "first");
+  EXPECT_EQ(Text(r.extractFile("DUP", 0, "").get()), "first");
+  EXPECT_EQ(Text(r.extractFile(longName, 1, "").get()), "long");
+}
+
+TEST_F(ZipInterop, Utf8NamesAreMarked) {
+  for (const char* tool : {"unzip", "python3"})
+    if (!Have(tool)) GTEST_SKIP() << tool << " is missing";
+  const std::string utf8 = "Zo\xC3\xAB\\levels\\1.doy", latin1 = "Zo\xEB.doy";
+  zip::ZipWriter w;
+  ASSERT_EQ(w.openZip("names.zip", 0), 1);
+  for (const std::string& name : {utf8, std::string("plain.doy"), latin1}) {
+    plat::MemoryStream s(Bytes{'x'});
+    ASSERT_EQ(w.addStream(&s, name, ""), 0);
+  }
+  ASSERT_EQ(w.closeZip(""), 0);
+  zip::ZipReader r;
+  ASSERT_EQ(r.openZip("names.zip"), 1);
+  for (const auto& [name, flags] : {std::pair{utf8, 0x800}, {"plain.doy", 0}, {latin1, 0}})
+    EXPECT_EQ(r.findFile(name).value().header.flags, flags) << name;  // the local header's
+  Write("check.py",
+        "import zipfile\n"
+        "print([(i.filename, i.flag_bits) for i in zipfile.ZipFile('names.zip').infolist()][:2])\n");
+  std::string out;
+  EXPECT_EQ(Shell("LC_ALL=C.UTF-8 python3 check.py", out), 0) << out;
+  EXPECT_EQ(out, "[('Zo\xC3\xAB\\\\levels\\\\1.doy', 2048), ('plain.doy', 0)]\n");
+  EXPECT_EQ(Shell("LC_ALL=C.UTF-8 unzip -l names.zip", out), 0) << out;
+  EXPECT_NE(out.find(" " + utf8 + "\n"), std::string::npos) << out;
+}
+
+TEST_F(ZipInterop, EmptyCommentReplacesTheOldOne) {
+  for (const char* tool : {"zip", "zipinfo"})
+    if (!Have(tool)) GTEST_SKIP() << tool << " is missing";
+  Write("one.txt", Body(1));
+  std::string out;
+  ASSERT_EQ(Shell("echo 'old words' | zip -q -z c.zip one.txt && zipinfo -z c.zip", out), 0) << out;
+  ASSERT_NE(out.find("old words"), std::string::npos) << out;
+  zip::ZipWriter w;
+  ASSERT_EQ(w.openZip("c.zip", 1), 1);
+  ASSERT_EQ(w.addFile("one.txt", "two.txt", ""), 0);
+  ASSERT_EQ(w.closeZip(""), 0);
+  EXPECT_EQ(Shell("zipinfo -z c.zip", out), 0) << out;
+  EXPECT_EQ(out.find("old words"), std::string::npos) << out;
+}
+
 }  // namespace

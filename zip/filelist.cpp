@@ -1,6 +1,7 @@
 #include "zip/filelist.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "platform/files.h"
 #include "platform/system.h"
@@ -15,15 +16,14 @@ constexpr size_t kMaxMembers = size_t{1} << 20;
 
 constexpr uint32_t kCentralSignature = 0x02014B50;
 constexpr uint32_t kEndSignature = 0x06054B50;
+constexpr uint32_t kEnd64Signature = 0x06064B50;
+constexpr uint32_t kEnd64LocatorSignature = 0x07064B50;
 constexpr int kCentralBytes = 46;
 constexpr int kEndBytes = 22;
-
-// Only ASCII letters: a byte of a UTF-8 name must never change.
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
+constexpr int kEnd64Bytes = 56;
+constexpr int kEnd64LocatorBytes = 20;
+// A 32-bit size or position holding this stands in the Zip64 extra field.
+constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
 
 bool ReadBank(plat::Stream& s, plat::Bank& bank) {
   return bank.ReadFromStream(s, 0, bank.Size()) == bank.Size();
@@ -31,7 +31,41 @@ bool ReadBank(plat::Stream& s, plat::Bank& bank) {
 
 uint32_t U32(const plat::Bank& b, int64_t at) { return static_cast<uint32_t>(b.PeekInt(at)); }
 
+// 64-bit sizes and positions from a hostile file: kept where sums of two
+// of them cannot overflow.
+int64_t U64(const plat::Bank& b, int64_t at) {
+  return static_cast<int64_t>(std::min<uint64_t>(static_cast<uint64_t>(b.PeekLong(at)), uint64_t{1} << 62));
+}
+
+uint32_t Fit32(int64_t v) { return v > int64_t{kZip64Marker} ? kZip64Marker : static_cast<uint32_t>(v); }
+
+// Takes from the Zip64 block (id 1) of an extra field one 8-byte value for
+// each of `values` that is not null, in order. False without the block or
+// when the block is too short for them.
+bool ReadZip64Extra(const plat::Bank& extra, std::initializer_list<int64_t*> values) {
+  const int64_t size = static_cast<int64_t>(extra.Size());
+  for (int64_t at = 0; at + 4 <= size; at += 4 + extra.PeekShort(at + 2)) {
+    if (extra.PeekShort(at) != 1) continue;
+    const int64_t end = std::min(size, at + 4 + extra.PeekShort(at + 2));
+    int64_t v = at + 4;
+    for (int64_t* value : values) {
+      if (!value) continue;
+      if (v + 8 > end) return false;
+      *value = U64(extra, v);
+      v += 8;
+    }
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
 
 int SZipFileEntry::Compare(const SZipFileEntry& other) const {
   const std::string& a = simpleName;
@@ -96,15 +130,28 @@ int TZipFileList::scanLocalHeader() {
   if (h.nameLength > stream->Size() - stream->Pos()) return 0;
   entry.fullName = stream->ReadString(h.nameLength);
   extractFilename(entry);
-  if (h.extraLength != 0) stream->Seek(stream->Pos() + h.extraLength);
+  // Sizes that follow the data (flag bit 3) or do not fit in 32 bits stand
+  // elsewhere: in the Zip64 extra field, or else in the central directory.
+  const bool zip64 = !(h.flags & 8) && (h.descriptor.compressedSize == kZip64Marker ||
+                                         h.descriptor.uncompressedSize == kZip64Marker);
+  plat::Bank extra(zip64 ? h.extraLength : 0);
+  if (zip64) {
+    ReadBank(*stream, extra);
+  } else if (h.extraLength != 0) {
+    stream->Seek(stream->Pos() + h.extraLength);
+  }
   entry.dataOffset = stream->Pos();
-  // A member whose data cannot be stepped over ends the scan: a damaged
-  // size must never send the scan backwards or round in a loop.
+  int64_t compressed = h.descriptor.compressedSize, uncompressed = h.descriptor.uncompressedSize;
   int64_t next = 0;
-  if ((h.flags & 8) && !SizesFromCentralDirectory(headerPos, h.descriptor, next)) return 0;
-  const int32_t compressed = static_cast<int32_t>(h.descriptor.compressedSize);
-  if (compressed < 0) return 0;
-  stream->Seek(std::max(next, entry.dataOffset + compressed));
+  if ((h.flags & 8) || (zip64 && !ReadZip64Extra(extra, {&uncompressed, &compressed}))) {
+    // A member whose data cannot be stepped over ends the scan.
+    if (!SizesFromCentralDirectory(headerPos, h.descriptor, compressed, next)) return 0;
+  } else {
+    h.descriptor.compressedSize = Fit32(compressed);
+    h.descriptor.uncompressedSize = Fit32(uncompressed);
+  }
+  // Never backwards nor in place: a damaged size must not loop the scan.
+  stream->Seek(std::max(next, entry.dataOffset + std::min(compressed, stream->Size())));
   entries.push_back(std::move(entry));
   return stream->Pos() > headerPos ? 1 : 0;
 }
@@ -124,7 +171,7 @@ int TZipFileList::deletePathFromFilename(std::string& name) {
 }
 
 bool TZipFileList::SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes,
-                                             int64_t& next) {
+                                             int64_t& compressed, int64_t& next) {
   if (!central_) {
     central_.emplace();
     const int64_t resume = stream->Pos();
@@ -138,31 +185,54 @@ bool TZipFileList::SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDesc
       for (int64_t i = static_cast<int64_t>(tail.Size()) - kEndBytes; i >= 0 && end < 0; --i)
         if (U32(tail, i) == kEndSignature) end = i;
     }
-    const int64_t cdStart = end < 0 ? -1 : tailStart + end - U32(tail, end + 12);
+    int64_t cdEnd = end, cdBytes = U32(tail, end + 12), cdOffset = U32(tail, end + 16);
+    // A Zip64 end record, just before its locator, holds the 64-bit values.
+    const int64_t end64 = end - kEnd64LocatorBytes - kEnd64Bytes;
+    if (end64 >= 0 && U32(tail, end - kEnd64LocatorBytes) == kEnd64LocatorSignature &&
+        U32(tail, end64) == kEnd64Signature) {
+      cdEnd = end64, cdBytes = U64(tail, end64 + 40), cdOffset = U64(tail, end64 + 48);
+    }
+    const int64_t cdStart = end < 0 ? -1 : tailStart + cdEnd - cdBytes;
     if (cdStart >= 0) {
       // Data before the archive (or an archive appended to another file)
       // shifts every recorded offset by the same amount.
-      const int64_t bias = cdStart - U32(tail, end + 16);
+      const int64_t bias = cdStart - cdOffset;
       central_->start = cdStart;
       stream->Seek(cdStart);
       plat::Bank rec(kCentralBytes);
       while (stream->Pos() < tailStart + end && ReadBank(*stream, rec) && U32(rec, 0) == kCentralSignature) {
-        SZIPFileDataDescriptor d;
-        d.fillFromBank(rec, 16);
-        central_->members.emplace_back(U32(rec, 42) + bias, d);
-        stream->Seek(stream->Pos() + rec.PeekShort(28) + rec.PeekShort(30) + rec.PeekShort(32));
+        CentralDirectory::Member m;
+        m.sizes.fillFromBank(rec, 16);
+        int64_t uncompressed = m.sizes.uncompressedSize, offset = U32(rec, 42);
+        m.compressed = m.sizes.compressedSize;
+        const int64_t nameEnd = stream->Pos() + rec.PeekShort(28);
+        const int64_t after = nameEnd + rec.PeekShort(30) + rec.PeekShort(32);
+        if (uncompressed == kZip64Marker || m.compressed == kZip64Marker || offset == kZip64Marker) {
+          plat::Bank extra(static_cast<size_t>(rec.PeekShort(30)));
+          stream->Seek(nameEnd);
+          ReadBank(*stream, extra);
+          ReadZip64Extra(extra, {uncompressed == kZip64Marker ? &uncompressed : nullptr,
+                                 m.compressed == kZip64Marker ? &m.compressed : nullptr,
+                                 offset == kZip64Marker ? &offset : nullptr});
+          m.sizes.uncompressedSize = Fit32(uncompressed);
+          m.sizes.compressedSize = Fit32(m.compressed);
+        }
+        m.headerPos = offset + bias;
+        central_->members.push_back(m);
+        stream->Seek(after);
       }
       std::sort(central_->members.begin(), central_->members.end(),
-                [](const auto& a, const auto& b) { return a.first < b.first; });
+                [](const auto& a, const auto& b) { return a.headerPos < b.headerPos; });
     }
     stream->Seek(resume);
   }
   const auto& members = central_->members;
   auto it = std::lower_bound(members.begin(), members.end(), headerPos,
-                             [](const auto& e, int64_t pos) { return e.first < pos; });
-  if (it == members.end() || it->first != headerPos) return false;
-  sizes = it->second;
-  next = it + 1 == members.end() ? central_->start : (it + 1)->first;
+                             [](const auto& e, int64_t pos) { return e.headerPos < pos; });
+  if (it == members.end() || it->headerPos != headerPos) return false;
+  sizes = it->sizes;
+  compressed = it->compressed;
+  next = it + 1 == members.end() ? central_->start : (it + 1)->headerPos;
   return true;
 }
 

@@ -29,15 +29,23 @@ struct SZipFileEntry {
   int equals(const SZipFileEntry& other) const { return Compare(other) == 0; }
 };
 
+// Only ASCII letters: a byte of a UTF-8 name must never change.
+std::string LowerAscii(std::string s);
+
 // Splits a member name at its last slash or backslash: the name after it,
 // and the directory before it with slashes ("" without a separator, or when
 // the name ends in one).
 void SplitMemberName(const std::string& fullName, std::string& simpleName, std::string& dirPath);
 
 // What the scan needs of the central directory, read only for members whose
-// sizes follow their data.
+// sizes follow their data or are missing from their Zip64 extra field.
 struct CentralDirectory {
-  std::vector<std::pair<int64_t, SZIPFileDataDescriptor>> members;  // by header position
+  struct Member {
+    int64_t headerPos = 0;
+    SZIPFileDataDescriptor sizes;  // 0xFFFFFFFF where a size does not fit
+    int64_t compressed = 0;
+  };
+  std::vector<Member> members;  // by header position
   int64_t start = 0;
 };
 
@@ -63,11 +71,13 @@ class TZipFileList {
   int ignorePaths = 0;
 
  private:
-  // Members whose sizes follow their data (flag bit 3) take them from the
-  // central directory, read once on the first such member; the next header
-  // is where the directory's next member starts, past the data descriptor.
-  // False when the directory does not list the member.
-  bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes, int64_t& next);
+  // Members whose sizes follow their data (flag bit 3), or whose Zip64
+  // sizes are missing, take them from the central directory, read once on
+  // the first such member; the next header is where the directory's next
+  // member starts, past any data descriptor. False when the directory does
+  // not list the member.
+  bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes, int64_t& compressed,
+                                 int64_t& next);
   std::optional<CentralDirectory> central_;
 };
 

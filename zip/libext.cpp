@@ -22,6 +22,32 @@ uint32_t CrcStep(uint32_t crc, uint8_t b) {
 static_assert(sizeof(::zip_fileinfo) == zip_fileinfo::kBytes && offsetof(::zip_fileinfo, dosDate) == 24 &&
               offsetof(::zip_fileinfo, internal_fa) == 32 && offsetof(::zip_fileinfo, external_fa) == 40);
 
+constexpr int kMadeOnNtfs = 11;
+
+// Valid UTF-8 holding at least one byte above 127: such a name is marked
+// as UTF-8 (flag bit 11), else tools take it for the old DOS code page. A
+// plain ASCII name, or one in some other 8-bit code, stays unmarked.
+bool IsUtf8BeyondAscii(const char* name) {
+  static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};  // no overlong forms
+  bool beyond = false;
+  for (const auto* p = reinterpret_cast<const unsigned char*>(name); *p;) {
+    if (*p < 0x80) {
+      ++p;
+      continue;
+    }
+    const int more = *p >= 0xF8 ? 0 : *p >= 0xF0 ? 3 : *p >= 0xE0 ? 2 : *p >= 0xC0 ? 1 : 0;
+    if (more == 0) return false;
+    uint32_t code = *p++ & (0x3Fu >> more);
+    for (int k = 0; k < more; ++k, ++p) {
+      if ((*p & 0xC0) != 0x80) return false;  // the terminating zero stops here too
+      code = code << 6 | (*p & 0x3Fu);
+    }
+    if (code < kLeast[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    beyond = true;
+  }
+  return beyond;
+}
+
 }  // namespace
 
 TraditionalCipher::TraditionalCipher(const std::string& password)
@@ -67,11 +93,17 @@ int openNewEntryWithPassword(void* zipHandle, const char* name, const void* info
                              const void* extraGlobal, unsigned extraGlobalSize,
                              const char* comment, int method, int level,
                              const std::string& password, uint32_t crc, TraditionalCipher& cipher) {
-  // Raw: the library stores our bytes as they are. Flag base 1: encrypted.
+  // Raw: the library stores our bytes as they are. Flag bit 0: encrypted;
+  // bit 11: a UTF-8 name. Such a member is also made on NTFS rather than
+  // the library's default FAT: Info-ZIP's unzip reads a FAT name in the DOS
+  // code page, flag or not, and reads the attributes of both the same way.
+  const bool utf8 = IsUtf8BeyondAscii(name);
+  const int flags = (password.empty() ? 0 : 1) | (utf8 ? 0x800 : 0);
+  const int madeBy = utf8 ? (kMadeOnNtfs << 8 | 20) : 0;
   const int opened = zipOpenNewFileInZip4(
       zipHandle, name, static_cast<const ::zip_fileinfo*>(info), extraLocal, extraLocalSize,
       extraGlobal, extraGlobalSize, comment, method, level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
-      nullptr, 0, 0, password.empty() ? 0 : 1);
+      nullptr, 0, static_cast<uLong>(madeBy), static_cast<uLong>(flags));
   if (opened != ZIP_OK || password.empty()) return opened;
   cipher = TraditionalCipher(password);
   uint8_t header[TraditionalCipher::kHeaderBytes];

@@ -289,8 +289,8 @@ int ZipWriter::WriteMember(const std::string& memberName, const tm_zip& time,
 int ZipWriter::closeZip(const std::string& comment) {
   int r = kNotWritten;
   if (handle) {
-    // No comment keeps the one an appended-to archive already has.
-    r = zipClose(handle, comment.empty() ? nullptr : comment.c_str());
+    // Never null: the library would keep an appended-to archive's old comment.
+    r = zipClose(handle, comment.c_str());
     if (r == ZIP_OK && failed_) r = kNotWritten;
   }
   handle = nullptr;
@@ -326,12 +326,37 @@ int ZipReader::openZip(const std::string& archiveName) {
   name = archiveName;
   archiveBytes_ = plat::FileSize(archiveName);
   readFileList();
+  IndexMembers();
   return 1;
+}
+
+void ZipReader::IndexMembers() {
+  byName_.clear();
+  byFoldedName_.clear();
+  if (!handle) return;
+  std::vector<char> memberName(0x10000);
+  for (int r = unzGoToFirstFile(handle); r == UNZ_OK; r = unzGoToNextFile(handle)) {
+    unz_file_info64 info{};
+    unz64_file_pos pos{};
+    if (unzGetCurrentFileInfo64(handle, &info, memberName.data(), memberName.size(), nullptr, 0, nullptr, 0) !=
+            UNZ_OK ||
+        unzGetFilePos64(handle, &pos) != UNZ_OK) {
+      break;
+    }
+    std::string stored(memberName.data(), std::min<size_t>(info.size_filename, memberName.size()));
+    byFoldedName_.try_emplace(LowerAscii(stored), MemberPos{pos.pos_in_zip_directory, pos.num_of_file});
+    byName_.try_emplace(std::move(stored), MemberPos{pos.pos_in_zip_directory, pos.num_of_file});
+  }
 }
 
 std::unique_ptr<ZipRamStream> ZipReader::extractFile(const std::string& memberName, int caseSensitive,
                                                      const std::string& password) {
-  if (!handle || unzLocateFile(handle, memberName.c_str(), caseSensitive ? 1 : 2) != UNZ_OK) return nullptr;
+  if (!handle) return nullptr;
+  const auto& index = caseSensitive ? byName_ : byFoldedName_;
+  const auto at = index.find(caseSensitive ? memberName : LowerAscii(memberName));
+  if (at == index.end()) return nullptr;
+  const unz64_file_pos pos{at->second.dirPos, at->second.number};
+  if (unzGoToFilePos64(handle, &pos) != UNZ_OK) return nullptr;
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return nullptr;
   const uint64_t size = getCurrentEntrySize(handle);
@@ -357,6 +382,8 @@ int ZipReader::extractFileToDisk(const std::string& memberName, const std::strin
 int ZipReader::closeZip() {
   if (handle) unzClose(handle);
   handle = nullptr;
+  byName_.clear();
+  byFoldedName_.clear();
   name.clear();
   clearFileList();
   return 0;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/files.h"
@@ -117,8 +118,19 @@ class ZipReader : public ZipFile {
   int closeZip();
 
  private:
+  // A member's place in the library's central directory.
+  struct MemberPos {
+    uint64_t dirPos = 0;
+    uint64_t number = 0;
+  };
+  void IndexMembers();
+
   void* handle = nullptr;
   int64_t archiveBytes_ = 0;  // no member can hold more than the file has
+  // Each name's first member in the central directory, found without
+  // walking it again: by the name as stored and with ASCII letters
+  // lower-cased.
+  std::unordered_map<std::string, MemberPos> byName_, byFoldedName_;
 };
 
 }  // namespace zip

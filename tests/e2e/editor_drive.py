@@ -62,10 +62,9 @@ def main():
         for k, xy, what in ((TOOL_START, START, "the start"), (TOOL_EXIT, EXIT, "the exit")):
             pick_tool(d, k, what + " tool")
             d.click(cell(*xy), what)
-        # The coin tool places while the button is held, which a click from
-        # xdotool (press and release at once) may fall between frames.
+        # A click from xdotool presses and releases at once, between frames.
         pick_tool(d, TOOL_COIN, "the coin tool")
-        stroke(d, [COIN], "the coin")
+        d.click(cell(*COIN), "the coin")
         d.point(SHOW_TOOLBAR)
         d.click(NAME_FIELD, "the name field")
         d.type_line(level_name, "typing the level name")
@@ -77,14 +76,15 @@ def main():
         d.frames.wait(60, "the popup fade-out")
         d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
         # Run right over the coin into the exit (about 100 frames away; the
-        # wall stops the figure). The key must be up before the new-record
-        # popup has faded in (50 frames after the finish) and focuses its
-        # field, or its repeats would type into it.
+        # wall stops the figure), the key held on until the new-record popup
+        # has faded in (50 frames after the finish) and focused its field: its
+        # repeats must not type into it.
         d.hold({"right"})
         d.frames.wait(140, "the run to the exit")
-        d.hold(set())
         d.shot("finish")
         d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
+        d.wait_shot(30, "the run key's repeats", "new-record-key-held", min_seconds=1.0)
+        d.hold(set())
         d.type_line("maker", "typing the record name")
         d.frames.wait(5, "the name entry")
         d.click(POPUP_EXIT, "the popup's exit button")

@@ -1,5 +1,6 @@
 #include "support/net_support.h"
 
+#include <netdb.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -32,6 +33,15 @@ bool Accepts(int port) {
 }
 
 }  // namespace
+
+bool SystemResolvesLocalhost() {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  addrinfo* res = nullptr;
+  if (::getaddrinfo("localhost", nullptr, &hints, &res) != 0) return false;
+  ::freeaddrinfo(res);
+  return true;
+}
 
 int ListenOnLoopback(int& port, int backlog) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

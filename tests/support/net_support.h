@@ -13,6 +13,12 @@ namespace vtest {
 
 constexpr uint32_t kLoopback = 0x7f000001;
 
+// Asked of the system's resolver directly: a machine set up without a hosts
+// file may have no address for "localhost", which is not ours to test.
+bool SystemResolvesLocalhost();
+constexpr const char* kNoLocalhost =
+    "this machine's resolver gives no IPv4 address for \"localhost\" (no hosts file?)";
+
 // A listening socket on 127.0.0.1 at a free port (-1 on failure).
 int ListenOnLoopback(int& port, int backlog = 4);
 // A loopback port on which nobody listens at this moment.

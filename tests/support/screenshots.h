@@ -4,7 +4,8 @@
 
 namespace vtest {
 
-// VELKOR_BINARY_DIR/screenshots/<name>.png (the folder is created).
+// <temporary folder>/velkor-screens/<name>.png, or under $VELKOR_SHOTS when
+// set (the folder is created): never in the build or source tree.
 std::string ShotPath(const std::string& name);
 
 }  // namespace vtest

@@ -424,7 +424,8 @@ void AddUiMakers(MakerTable& t) {
       {"keys", 220, 32, "define keys", 2, true}, {"sfx", 220, 32, "sound volume", 2, true},
       {"music", 220, 32, "music volume", 2, true}, {"back", 80, 32, "back", 2, false},
       {"upload", 180, 32, "upload pack", 2, false}, {"fullscreen", 180, 28, "full screen", 2, true},
-      {"directx", 140, 28, "software", 2, false}, {"opengl", 140, 28, "opengl", 2, false},
+      // 24 high, so that they end above the restart note at y 455.
+      {"directx", 140, 24, "software", 2, false}, {"opengl", 140, 24, "opengl", 2, false},
       {"kc_left", 260, 32, "left key", 2, true},  {"kc_right", 260, 32, "right key", 2, true},
       {"kc_jump", 260, 32, "jump key", 2, true},  {"kc_slow", 260, 32, "slow motion key", 2, true},
   };
