@@ -73,7 +73,7 @@ void AppendComment(std::string& out, const detail::Text& comment) {
   comment.AppendNarrow(out);
 }
 
-constexpr size_t kReadBlock = size_t{1} << 20;
+constexpr size_t kReadBlock = size_t{256} << 10;
 
 bool HasCr(std::string_view s) { return std::memchr(s.data(), '\r', s.size()) != nullptr; }
 
