@@ -4,7 +4,16 @@
 // Saving waits for the disk (fsync) so that a crash cannot cut the file,
 // which configparser's write does not: the wait is shown apart, beside an
 // fsync of configparser's file, and the totals are given with and without.
+//
+// Then files of 100 MiB, each loaded in a process of its own: the load time
+// and the peak memory the load added, as a multiple of the file's size, for
+// files of that usual shape, for one line of double quotes (a value every
+// two bytes), and for the shortest lines a parameter or a section can take;
+// configparser loads the first two in the same run (the short-line files
+// would keep it busy for minutes).
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -85,9 +94,157 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// --- large files ------------------------------------------------------------
+
+constexpr size_t kLargeBytes = size_t{100} << 20;
+constexpr int kLargeRuns = 3;
+
+// Four characters, distinct for the first 16.7 million numbers.
+std::string Short(size_t i) {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-";
+  std::string s(4, 'A');
+  for (int k = 3; k >= 0; --k, i /= 64) s[k] = kChars[i % 64];
+  return s;
+}
+
+std::string UsualShape() {
+  std::string text;
+  for (int s = 0; text.size() < kLargeBytes; ++s) {
+    text += "[" + Name("Section", s) + "]\r\n";
+    for (int p = 0; p < kParams; ++p) {
+      text += Name("Key", p) + "=\"value " + std::to_string(s * kParams + p) + "\"";
+      if (p % 7 == 0) text += "\t;note " + std::to_string(p);
+      text += "\r\n";
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+std::string Quotes() { return "[s]\nk=" + std::string(kLargeBytes - 8, '"') + "\n"; }
+std::string ShortParameters() {
+  std::string text = "[s]\n";
+  for (size_t i = 0; text.size() < kLargeBytes; ++i) text += Short(i) + "=\n";
+  return text;
+}
+std::string ShortSections() {
+  std::string text;
+  for (size_t i = 0; text.size() < kLargeBytes; ++i) text += "[" + Short(i) + "]\n";
+  return text;
+}
+std::string ShortSectionsWithAParameter() {
+  std::string text;
+  for (size_t i = 0; text.size() < kLargeBytes; ++i) text += "[" + Short(i) + "]\nk=\"1\"\n";
+  return text;
+}
+
+long StatusKib(const char* key) {
+  std::ifstream in("/proc/self/status");
+  std::string word;
+  while (in >> word)
+    if (word == key) {
+      long kib = 0;
+      in >> kib;
+      return kib;
+    }
+  return 0;
+}
+
+// The child's side: "loaded ms peak-before-KiB peak-after-KiB".
+int LoadOnly(const char* path) {
+  const long before = StatusKib("VmHWM:");
+  const auto t = Clock::now();
+  ini::TINIFile file(Wide(path));
+  const int loaded = file.Load();
+  const double ms = MsSince(t);
+  std::printf("%d %.3f %ld %ld\n", loaded, ms, before, StatusKib("VmHWM:"));
+  return 0;
+}
+
+const char kPythonLoad[] = R"(
+import configparser, resource, sys, time
+before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+t = time.perf_counter()
+cp = configparser.ConfigParser(interpolation=None, comment_prefixes=(';',),
+                               inline_comment_prefixes=(';',), strict=False)
+cp.optionxform = str
+cp.read(sys.argv[1], encoding='latin-1')
+ms = 1000 * (time.perf_counter() - t)
+print(1 if cp.sections() else 0, '%.3f' % ms, before, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss)
+)";
+
+struct LoadFigures {
+  bool ok = false;
+  double ms = 0, addedMib = 0;
+};
+
+LoadFigures RunLoad(const std::string& cmd) {
+  LoadFigures f;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  int loaded = 0;
+  long before = 0, after = 0;
+  f.ok = pipe && std::fscanf(pipe, "%d %lf %ld %ld", &loaded, &f.ms, &before, &after) == 4 && loaded == 1;
+  if (pipe) pclose(pipe);
+  f.addedMib = static_cast<double>(after - before) / 1024.0;
+  return f;
+}
+
+void LargeFiles(const std::string& dir) {
+  struct Shape {
+    const char* label;
+    std::string (*make)();
+    bool python;
+  } shapes[] = {
+      {"usual lines", UsualShape, true},
+      {"one line of quotes", Quotes, true},
+      {"lines \"xxxx=\"", ShortParameters, false},
+      {"lines \"[xxxx]\"", ShortSections, false},
+      {"\"[xxxx]\" + \"k=\"1\"\"", ShortSectionsWithAParameter, false},
+  };
+  const std::string file = dir + "/large.ini", self = "/proc/" + std::to_string(getpid()) + "/exe";
+  std::ofstream(dir + "/load.py") << kPythonLoad;
+  std::printf("\n100 MiB files, each load in a process of its own; medians of %d runs, interleaved;\n"
+              "memory: the peak resident size the load added, and that as a multiple of the file\n",
+              kLargeRuns);
+  std::printf("%-26s %9s %9s %6s %12s %9s %6s %7s %7s\n", "file", "ini ms", "ini MiB", "x file",
+              "configp. ms", "cp. MiB", "x file", "time", "memory");
+  for (const Shape& shape : shapes) {
+    const std::string text = shape.make();
+    std::ofstream(file, std::ios::binary) << text;
+    const double mib = static_cast<double>(text.size()) / (1 << 20);
+    std::vector<double> oursMs, oursMib, pyMs, pyMib;
+    bool ok = true, pyOk = shape.python;
+    for (int run = 0; run < kLargeRuns; ++run) {
+      const LoadFigures ours = RunLoad(self + " --load " + file);
+      ok = ok && ours.ok;
+      oursMs.push_back(ours.ms);
+      oursMib.push_back(ours.addedMib);
+      if (!shape.python) continue;
+      const LoadFigures py = RunLoad("python3 " + dir + "/load.py " + file);
+      pyOk = pyOk && py.ok;
+      pyMs.push_back(py.ms);
+      pyMib.push_back(py.addedMib);
+    }
+    if (!ok) {
+      std::printf("%-26s not loaded\n", shape.label);
+      continue;
+    }
+    const double ms = Median(oursMs), added = Median(oursMib);
+    if (pyOk) {
+      const double bms = Median(pyMs), badded = Median(pyMib);
+      std::printf("%-26s %9.0f %9.0f %5.2fx %12.0f %9.0f %5.2fx %6.1fx %6.1fx\n", shape.label, ms, added,
+                  added / mib, bms, badded, badded / mib, bms / ms, badded / added);
+    } else {
+      std::printf("%-26s %9.0f %9.0f %5.2fx %12s %9s %6s %7s %7s\n", shape.label, ms, added, added / mib, "-",
+                  "-", "-", "-", "-");
+    }
+  }
+  std::filesystem::remove(file);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--load") return LoadOnly(argv[2]);
   char tmpl[] = "/tmp/velkor-ini-XXXXXX";
   if (!mkdtemp(tmpl)) return 1;
   const std::string dir = tmpl;
@@ -170,6 +327,7 @@ int main() {
     std::printf("%-26s %9.3f %16.3f %7.1fx\n", "total without disk waits", oursNoSync, baseNoSync,
                 baseNoSync / oursNoSync);
   }
+  LargeFiles(dir);
   std::filesystem::remove_all(dir);
   return 0;
 }

@@ -47,6 +47,7 @@ constexpr int kHelpButtonX = 728;
 constexpr int kFlagFirstX = 656;
 
 int gEnteredState = 0;
+int gEnteredPrevious = 0;  // the state before it, put back when a close is refused
 
 // Icons of the tool row by column; the level number has none.
 plat::ImagePtr R::*const kToolIcons[kToolRowButtons] = {
@@ -142,10 +143,10 @@ void ForceDialogOnBuiltInPack() {
   }
 }
 
-// Leaving drops a level that cannot be saved: the first Escape then stays,
-// the toolbar up with its message; one more while it shows leaves anyway, so
-// the maker is never held in the editor.
-bool LeaveOnEscape() {
+// Leaving drops a level that cannot be saved: the first Escape or close
+// request then stays, the toolbar up with its message; one more while it
+// shows leaves anyway, so the maker is never held in the editor.
+bool MayLeave() {
   EditorVars& e = Editor;
   if (L().EditorDialog != kDialogNone || e.EscapeRefused != 0 || SaveLevelInHand()) return true;
   e.EscapeRefused = 1;
@@ -257,6 +258,7 @@ void EnterEditor() {
   EditorVars& e = Editor;
   plat::FlushKeys();
   gEnteredState = fe::Game.GameState;
+  gEnteredPrevious = fe::Game.PreviousGameState;
   play::PollInput(1);
   e.EditorInputDelay = kInputDelayFrames;
   play::Input.GameInputLocked = 0;
@@ -295,9 +297,15 @@ void EditorFrame() {
   DrawEditorDialog();
   play::Input.EscapeHit = plat::KeyHit(plat::vk::Escape);
   play::Input.SpaceHit = plat::KeyHit(plat::vk::Space);
-  if (play::Input.EscapeHit && LeaveOnEscape()) fe::SetGameState(fe::kStateMainMenu, 0, 0);
+  if (play::Input.EscapeHit && MayLeave()) fe::SetGameState(fe::kStateMainMenu, 0, 0);
   if (e.SaveFailedFrames > 0 && --e.SaveFailedFrames == 0) e.EscapeRefused = 0;
   plat::Flip();
+  // The close handler has set the quit state; a refused close takes it back.
+  if (plat::AppTerminate() && !MayLeave()) {
+    plat::RefuseClose();
+    fe::Game.GameState = gEnteredState;
+    fe::Game.PreviousGameState = gEnteredPrevious;
+  }
 }
 
 void LeaveEditor() { play::SaveLevel(Editor.EditorLevel); }

@@ -71,8 +71,8 @@ struct EditorVars {
   int CreatePackResult = kPackNotTried;
   // Frames left to show that the level in hand could not be saved.
   int SaveFailedFrames = 0;
-  // 1 after an Escape that stayed because the level could not be saved: the
-  // next one, while the message shows, leaves all the same.
+  // 1 after an Escape or a window close that stayed because the level could
+  // not be saved: the next one, while the message shows, leaves all the same.
   int EscapeRefused = 0;
 };
 extern EditorVars Editor;

@@ -1,6 +1,9 @@
 // The file format: lines read into the model, the model written as lines.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "ini/ini.h"
 #include "platform/files.h"
@@ -64,46 +67,127 @@ std::string_view Trim(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-void AppendComment(std::string& out, std::u16string_view comment) {
+void AppendComment(std::string& out, const detail::Text& comment) {
   if (comment.empty()) return;
   out += "\t;";
-  AppendNarrow(out, comment);
+  comment.AppendNarrow(out);
 }
 
-void AppendParameterLine(std::string& out, const TINIParameter& p) {
-  AppendNarrow(out, p.GetName());
-  out += '=';
-  bool first = true;
-  for (const TINIValue& v : p.Values()) {
-    if (!first) out += ", ";
-    first = false;
-    // What QuoteValue gives, without a text of its own for every value.
-    out += '"';
-    AppendNarrow(out, v.GetValue());
-    out += '"';
+constexpr size_t kReadBlock = size_t{256} << 10;
+
+bool HasCr(std::string_view s) { return std::memchr(s.data(), '\r', s.size()) != nullptr; }
+
+// A line read drops its carriage returns wherever they stand; the copy is
+// made only for the rare text that has one.
+std::string_view WithoutCr(std::string_view s, std::string& scratch) {
+  if (!HasCr(s)) return s;
+  scratch.assign(s);
+  scratch.erase(std::remove(scratch.begin(), scratch.end(), '\r'), scratch.end());
+  return scratch;
+}
+
+// Where the line that starts at pos ends: a line feed, a zero byte or the end.
+size_t LineEnd(std::string_view bytes, size_t pos) {
+  const char* p = bytes.data() + pos;
+  size_t n = bytes.size() - pos;
+  if (const void* lf = std::memchr(p, '\n', n)) n = static_cast<size_t>(static_cast<const char*>(lf) - p);
+  if (const void* zero = std::memchr(p, '\0', n)) n = static_cast<size_t>(static_cast<const char*>(zero) - p);
+  return pos + n;
+}
+
+// The values of a parameter line: count of them, taken from the double-quoted
+// runs from the "=" on; those with no run left stay empty. Measured first,
+// so they go straight into one block of their exact size.
+detail::Tail* ReadValues(std::string_view fromEq, size_t count) {
+  size_t chars = 0, runs = 0, open = 0;  // open: characters of a run not yet closed
+  bool inside = false;
+  for (size_t i = 0; i < fromEq.size() && runs < count; ++i) {
+    const char c = fromEq[i];
+    if (c == '"') {
+      if (inside) {
+        ++runs;
+        chars += open;
+        open = 0;
+      }
+      inside = !inside;
+    } else if (inside && c != '\r') {
+      ++open;
+    }
   }
-  AppendComment(out, p.GetComment());
-  out += "\r\n";
+  detail::Tail* t = detail::Tail::Make(count, chars, false);
+  unsigned char* out = t->Bytes();
+  size_t end = 0, value = 0;
+  inside = false;
+  for (size_t i = 0; value < runs; ++i) {
+    const char c = fromEq[i];
+    if (c == '"') {
+      if (inside) t->SetEnd(value++, end);
+      inside = !inside;
+    } else if (inside && c != '\r') {
+      out[end++] = static_cast<unsigned char>(c);
+    }
+  }
+  for (; value < count; ++value) t->SetEnd(value, end);
+  return t;
 }
 
 }  // namespace
 
+// Lines into the model, as many at a time as the caller has; the section a
+// line opened carries over to the next call.
+class LineReader {
+ public:
+  explicit LineReader(TINIFile& file) : file_(file) {}
+  void Lines(std::string_view bytes);
+
+ private:
+  void Line(std::string_view line);
+  TINIFile& file_;
+  TINISection* section_ = nullptr;  // inside a section while set
+  std::string scratch_;
+};
+
+void LineReader::Lines(std::string_view bytes) {
+  for (size_t pos = 0; pos < bytes.size();) {
+    const size_t end = LineEnd(bytes, pos);
+    // Carriage returns are below 33: trimmed at the ends like blanks.
+    Line(Trim(bytes.substr(pos, end - pos)));
+    pos = end + 1;
+  }
+}
+
 // --- writing ----------------------------------------------------------------
+
+void TINIParameter::AppendLine(std::string& out) const {
+  Name().AppendNarrow(out);
+  out += '=';
+  for (size_t i = 0; i < ValueCount(); ++i) {
+    if (i != 0) out += ", ";
+    // What QuoteValue gives, without a text of its own for every value.
+    out += '"';
+    values_.AppendNarrow(out, i);
+    out += '"';
+  }
+  if (const detail::Text* comment = values_.Comment()) AppendComment(out, *comment);
+  out += "\r\n";
+}
 
 void TINIParameter::Save(plat::Stream* stream) const {
   if (!stream) return;
   std::string line;
-  AppendParameterLine(line, *this);
+  AppendLine(line);
   stream->WriteString(line);
 }
 
 void TINISection::AppendLines(std::string& out, bool sorted) const {
   out += '[';
-  AppendNarrow(out, GetName());
+  Name().AppendNarrow(out);
   out += ']';
-  AppendComment(out, comment_);
+  if (body_) AppendComment(out, body_->comment);
   out += "\r\n";
-  for (const TINIParameter* p : params_.InOrder(sorted)) AppendParameterLine(out, *p);
+  if (body_) {
+    for (const TINIParameter* p : body_->params.InOrder(sorted)) p->AppendLine(out);
+  }
 }
 
 void TINISection::Save(plat::Stream* stream) const {
@@ -139,72 +223,89 @@ int TINIFile::Save(int sortFirst) {
 
 // --- reading ----------------------------------------------------------------
 
-void ReadIniText(TINIFile& file, std::string_view bytes) {
-  TINISection* section = nullptr;  // inside a section while set
-  std::string buffer;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    // A line ends at a line feed, a zero byte or the end; carriage returns
-    // anywhere in it are dropped.
-    size_t end = pos;
-    bool hasCr = false;
-    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\0') hasCr |= bytes[end++] == '\r';
-    std::string_view raw = bytes.substr(pos, end - pos);
-    pos = end + 1;
-    if (hasCr) {
-      buffer.assign(raw);
-      buffer.erase(std::remove(buffer.begin(), buffer.end(), '\r'), buffer.end());
-      raw = buffer;
-    }
-    const std::string_view line = Trim(raw);
-    if (line.empty()) continue;
-    if (line[0] == '[') section = nullptr;
-
-    if (!section) {
-      if (line[0] == ';') {
-        file.comment_ = Widen(line.substr(1));
-      } else if (line[0] == '[') {
-        // A header without "]" is skipped and leaves reading outside.
-        const size_t close = line.find(']');
-        if (close == std::string_view::npos) continue;
-        // A repeated name continues the section it names.
-        section = file.sections_.FindOrAppend(Widen(line.substr(1, close - 1)));
-        const size_t semi = line.find(';');
-        if (semi != std::string_view::npos) section->comment_ = Widen(line.substr(semi + 1));
+// The line's texts are taken from the bytes as they stand, carriage returns
+// left out, so no line is ever copied whole.
+void LineReader::Line(std::string_view line) {
+  if (line.empty()) return;
+  if (line[0] == '[') section_ = nullptr;
+  if (!section_) {
+    if (line[0] == ';') {
+      file_.comment_ = Widen(WithoutCr(line.substr(1), scratch_));
+    } else if (line[0] == '[') {
+      // A header without "]" is skipped and leaves reading outside.
+      const size_t close = line.find(']');
+      if (close == std::string_view::npos) return;
+      // A repeated name continues the section it names.
+      section_ = file_.sections_.FindOrAppend(WithoutCr(line.substr(1, close - 1), scratch_));
+      const size_t semi = line.find(';');
+      if (semi != std::string_view::npos) {
+        const std::string_view comment = line.substr(semi + 1);
+        if (section_->body_ || !WithoutCr(comment, scratch_).empty()) section_->Own().comment.AssignBytes(comment);
       }
-      continue;
     }
-
-    const size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    // Every double quote of the line counts, even in the name or comment;
-    // the values are the quoted runs from the "=" on, and a count with no
-    // run left to fill it gives empty values.
-    std::vector<TINIValue> values(static_cast<size_t>(std::count(line.begin(), line.end(), '"')) / 2);
-    size_t from = eq;
-    for (TINIValue& v : values) {
-      const size_t open = line.find('"', from);
-      const size_t close = open == std::string_view::npos ? open : line.find('"', open + 1);
-      if (close == std::string_view::npos) break;
-      v = TINIValue(Widen(line.substr(open + 1, close - open - 1)));
-      from = close + 1;
-    }
-    TINIParameter* p = section->params_.FindOrAppend(Widen(line.substr(0, eq)));
-    p->values_ = std::move(values);
-    const size_t lastQuote = line.rfind('"');
-    const std::string_view tail = lastQuote == std::string_view::npos ? line : line.substr(lastQuote + 1);
-    const size_t semi = tail.find(';');
-    if (semi != std::string_view::npos) p->comment_ = Widen(tail.substr(semi + 1));
+    return;
+  }
+  const size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return;
+  TINIParameter* p = section_->Own().params.FindOrAppend(WithoutCr(line.substr(0, eq), scratch_));
+  // Every double quote of the line counts, even in the name or comment.
+  const size_t quotes = static_cast<size_t>(std::count(line.begin(), line.end(), '"'));
+  p->values_.Replace(ReadValues(line.substr(eq), quotes / 2));
+  const size_t lastQuote = line.rfind('"');
+  const std::string_view tail = lastQuote == std::string_view::npos ? line : line.substr(lastQuote + 1);
+  const size_t semi = tail.find(';');
+  if (semi != std::string_view::npos) {
+    p->values_.CommentToChange().AssignBytes(tail.substr(semi + 1));
+    p->values_.Tidy();
   }
 }
 
+void ReadIniText(TINIFile& file, std::string_view bytes) { LineReader(file).Lines(bytes); }
+
 int TINIFile::Load() {
   std::string path;
-  std::vector<uint8_t> bytes;
-  // A file too large to be settings is refused whole rather than half read.
-  if (!PathOf(fileName_, path) || !plat::LoadFileBytes(path, bytes, kMaxFileBytes)) return 0;
-  ReadIniText(*this, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  return 1;
+  if (!PathOf(fileName_, path)) return 0;
+  plat::OpenStatus status;
+  plat::StreamPtr in = plat::ReadFile(path, status);
+  if (!in) return 0;
+  // Whole lines go into the model as the blocks come in, so loading costs
+  // the model and the longest line, not the file's size on top. A line
+  // longer than the buffer gets room for the rest of the file at once: the
+  // buffer is copied once, not at every doubling, and the room beyond what
+  // is read is never touched.
+  LineReader reader(*this);
+  std::unique_ptr<char, decltype(&std::free)> buf(nullptr, &std::free);
+  const size_t fileSize = static_cast<size_t>(std::max<int64_t>(in->Size(), 0));
+  size_t cap = 0, have = 0, scanned = 0, consumed = 0;
+  for (;;) {
+    if (cap - have < kReadBlock) {
+      const size_t rest = fileSize > consumed ? fileSize - consumed : 0;
+      const size_t grown = cap == 0 ? 2 * kReadBlock : std::max(cap * 2, rest + kReadBlock);
+      char* p = static_cast<char*>(std::realloc(buf.get(), grown));
+      if (!p) throw std::bad_alloc();
+      buf.release();
+      buf.reset(p);
+      cap = grown;
+    }
+    const size_t n = in->Read(buf.get() + have, kReadBlock);
+    if (n == 0) break;
+    have += n;
+    // The last line end so far; what follows it waits for more bytes.
+    size_t last = have;
+    while (last > scanned && buf.get()[last - 1] != '\n' && buf.get()[last - 1] != '\0') --last;
+    if (last == scanned) {
+      scanned = have;
+      continue;
+    }
+    reader.Lines(std::string_view(buf.get(), last));
+    std::memmove(buf.get(), buf.get() + last, have - last);
+    have -= last;
+    consumed += last;
+    scanned = 0;
+  }
+  reader.Lines(std::string_view(buf.get(), have));
+  // A read that failed part way: what came before it stays added.
+  return in->Failed() ? 0 : 1;
 }
 
 }  // namespace ini

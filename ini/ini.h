@@ -22,8 +22,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "ini/store.h"
 
 namespace plat {
 class Stream;
@@ -38,124 +39,11 @@ using TextArray = std::vector<std::u16string>;
 // also works without it.
 void InitIniUnit();
 
-namespace detail {
-
-class NameIndex;
-
-// Base of the elements that live in a named list. A rename tells the list
-// holding the element, whose index of first names is then rebuilt.
-class NamedItem {
- public:
-  NamedItem(const NamedItem&) = delete;
-  NamedItem& operator=(const NamedItem&) = delete;
-
-  const std::u16string& GetName() const { return name_; }
-  void SetName(std::u16string_view name);
-
- protected:
-  NamedItem() = default;
-  explicit NamedItem(std::u16string_view name) : name_(name) {}
-  ~NamedItem() = default;
-
- private:
-  template <class T>
-  friend class NamedList;
-  std::u16string name_;
-  NameIndex* owner_ = nullptr;
-};
-
-class NameIndex {
- protected:
-  friend class NamedItem;
-  mutable bool stale_ = false;
-};
-
-// An ordered list of owned elements with a hash index from each name to the
-// first element that has it. Elements stay where they are inserted until
-// the list is sorted; the index holds views of the elements' own names, so
-// it is dropped, never read, once a rename made it stale.
-template <class T>
-class NamedList : public NameIndex {
- public:
-  NamedList() = default;
-  NamedList(const NamedList&) = delete;
-  NamedList& operator=(const NamedList&) = delete;
-  ~NamedList() {
-    for (auto& item : items_) item->owner_ = nullptr;
-  }
-
-  const std::vector<std::shared_ptr<T>>& Items() const { return items_; }
-
-  T* Find(std::u16string_view name) const {
-    Refresh();
-    auto it = first_.find(name);
-    return it == first_.end() ? nullptr : it->second;
-  }
-
-  // The first element of that name, appended when there is none.
-  T* FindOrAppend(std::u16string_view name) {
-    if (T* found = Find(name)) return found;
-    auto item = std::make_shared<T>(name);
-    T* raw = item.get();
-    item->owner_ = this;
-    first_.emplace(raw->name_, raw);
-    items_.push_back(std::move(item));
-    return raw;
-  }
-
-  bool Remove(std::u16string_view name) {
-    T* target = Find(name);
-    if (!target) return false;
-    size_t at = 0;
-    while (items_[at].get() != target) ++at;
-    // Drop the index entry while the name it views is still alive.
-    first_.erase(target->name_);
-    target->owner_ = nullptr;
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(at));
-    // A later element of the same name (possible after a rename) now comes first.
-    if (duplicates_) stale_ = true;
-    return true;
-  }
-
-  // Stable: elements of equal names keep their order, so the first element
-  // of each name stays the first and the index stays valid.
-  std::vector<T*> InOrder(bool sorted) const {
-    std::vector<T*> out;
-    out.reserve(items_.size());
-    for (const auto& item : items_) out.push_back(item.get());
-    if (sorted) std::stable_sort(out.begin(), out.end(), [](T* a, T* b) { return Less(*a, *b); });
-    return out;
-  }
-  void Sort() {
-    std::stable_sort(items_.begin(), items_.end(),
-                     [](const std::shared_ptr<T>& a, const std::shared_ptr<T>& b) { return Less(*a, *b); });
-  }
-
- private:
-  // Unsigned 16-bit code units; a prefix sorts first.
-  static bool Less(const T& a, const T& b) { return a.name_ < b.name_; }
-
-  void Refresh() const {
-    if (!stale_) return;
-    first_.clear();
-    duplicates_ = false;
-    first_.reserve(items_.size());
-    for (const auto& item : items_) {
-      if (!first_.emplace(item->name_, item.get()).second) duplicates_ = true;
-    }
-    stale_ = false;
-  }
-
-  std::vector<std::shared_ptr<T>> items_;
-  mutable std::unordered_map<std::u16string_view, T*> first_;
-  mutable bool duplicates_ = false;
-};
-
-}  // namespace detail
-
 class TINIFile;
-class TINISection;
+class LineReader;
 
+// A value as a text of its own. Parameters keep theirs packed together
+// (ValueCount, ValueAt), so a value costs a few bytes beside its characters.
 class TINIValue {
  public:
   TINIValue() = default;
@@ -172,14 +60,16 @@ class TINIParameter : public detail::NamedItem {
  public:
   TINIParameter() = default;
   explicit TINIParameter(std::u16string_view name) : NamedItem(name) {}
+  TINIParameter(TINIParameter&&) noexcept = default;
+  TINIParameter& operator=(TINIParameter&&) noexcept = default;
 
   // The text between two double quotes, as every value is written.
   static std::u16string QuoteValue(std::u16string_view text);
   // A parameter with that name, no values and an empty comment.
   static std::shared_ptr<TINIParameter> Create(std::u16string_view name);
 
-  const std::u16string& GetComment() const { return comment_; }
-  void SetComment(std::u16string_view comment) { comment_.assign(comment); }
+  std::u16string GetComment() const;
+  void SetComment(std::u16string_view comment);
   // The first value; the empty text when there is none.
   std::u16string GetValue() const;
   TextArray GetValues() const;
@@ -189,24 +79,27 @@ class TINIParameter : public detail::NamedItem {
   // Writes the parameter's line; nothing without a stream.
   void Save(plat::Stream* stream) const;
 
-  // The value list itself; values may be changed in place.
-  std::vector<TINIValue>& Values() { return values_; }
-  const std::vector<TINIValue>& Values() const { return values_; }
+  size_t ValueCount() const { return values_.Count(); }
+  // i below ValueCount().
+  std::u16string ValueAt(size_t i) const { return values_.Value(i); }
 
  private:
-  friend void ReadIniText(TINIFile& file, std::string_view bytes);
-  std::vector<TINIValue> values_;
-  std::u16string comment_;
+  friend class TINISection;
+  friend class LineReader;
+  void AppendLine(std::string& out) const;
+  detail::Values values_;  // and the comment
 };
 
 class TINISection : public detail::NamedItem {
  public:
   TINISection() = default;
-  explicit TINISection(std::u16string_view name, std::u16string_view comment = {})
-      : NamedItem(name), comment_(comment) {}
+  explicit TINISection(std::u16string_view name, std::u16string_view comment = {});
+  TINISection(TINISection&&) noexcept = default;
+  TINISection& operator=(TINISection&&) noexcept = default;
+  ~TINISection();
 
-  const std::u16string& GetComment() const { return comment_; }
-  void SetComment(std::u16string_view comment) { comment_.assign(comment); }
+  std::u16string GetComment() const;
+  void SetComment(std::u16string_view comment);
 
   int ParameterExists(std::u16string_view name) const;
   // 1 when it appended a new parameter; 0, changing nothing, when the name exists.
@@ -224,16 +117,24 @@ class TINISection : public detail::NamedItem {
   // Writes the header line and each parameter's line; nothing without a stream.
   void Save(plat::Stream* stream) const;
 
-  const std::vector<std::shared_ptr<TINIParameter>>& Parameters() const { return params_.Items(); }
+  std::span<const TINIParameter> Parameters() const;
+  // For changing parameters in place, renames included.
+  std::span<TINIParameter> EditParameters();
 
  private:
   friend class TINIFile;
-  friend void ReadIniText(TINIFile& file, std::string_view bytes);
+  friend class LineReader;
   friend std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted);
   void AppendLines(std::string& out, bool sorted) const;
-
-  std::u16string comment_;
-  detail::NamedList<TINIParameter> params_;
+  // Made on first use: an empty section costs its name alone.
+  struct Body {
+    detail::Text comment;
+    detail::NamedList<TINIParameter> params;
+  };
+  Body& Own();
+  const TINIParameter* Find(std::u16string_view name) const;
+  TINIParameter* Find(std::u16string_view name);
+  std::unique_ptr<Body> body_;
 };
 
 class TINIFile {
@@ -328,23 +229,21 @@ class TINIFile {
   // The sections, then the parameters of every section.
   void Sort();
 
-  // Adds what the file holds to the current contents: 1 when it was read,
-  // 0, changing nothing, when it cannot be opened or is larger than
-  // kMaxFileBytes.
+  // Adds what the file holds to the current contents: 1 when it was read;
+  // 0 when it cannot be opened (nothing changes) or a read fails part way
+  // (the lines before the failure stay added). Any size memory holds loads.
   int Load();
   // Writes the whole file beside the old one and renames it over, so a
   // failure (0) leaves the old file as it was. With sortFirst the model is
   // sorted, but only once the file is written.
   int Save(int sortFirst);
 
-  // Far above any settings file; the model takes up to some 30 times the
-  // bytes of a file of tiny lines.
-  static constexpr int64_t kMaxFileBytes = int64_t{4} << 20;
-
-  const std::vector<std::shared_ptr<TINISection>>& Sections() const { return sections_.Items(); }
+  std::span<const TINISection> Sections() const { return sections_.Items(); }
+  // For changing sections in place, renames included.
+  std::span<TINISection> EditSections() { return sections_.EditItems(); }
 
  private:
-  friend void ReadIniText(TINIFile& file, std::string_view bytes);
+  friend class LineReader;
   friend std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted);
   const TINIParameter* FindParameter(std::u16string_view section, std::u16string_view name) const;
   TINIParameter* FindParameter(std::u16string_view section, std::u16string_view name);

@@ -3,29 +3,13 @@
 
 namespace ini {
 
-namespace detail {
-
-void NamedItem::SetName(std::u16string_view name) {
-  name_.assign(name);
-  if (owner_) owner_->stale_ = true;
-}
-
-}  // namespace detail
-
 namespace {
 
-TextArray TextsOf(const std::vector<TINIValue>& values) {
-  TextArray texts;
-  texts.reserve(values.size());
-  for (const TINIValue& v : values) texts.push_back(v.GetValue());
-  return texts;
-}
-
 template <class T>
-TextArray NamesOf(const std::vector<std::shared_ptr<T>>& items) {
+TextArray NamesOf(std::span<const T> items) {
   TextArray names;
   names.reserve(items.size());
-  for (const auto& item : items) names.push_back(item->GetName());
+  for (const T& item : items) names.push_back(item.GetName());
   return names;
 }
 
@@ -46,67 +30,128 @@ std::shared_ptr<TINIParameter> TINIParameter::Create(std::u16string_view name) {
   return std::make_shared<TINIParameter>(name);
 }
 
-std::u16string TINIParameter::GetValue() const {
-  return values_.empty() ? std::u16string() : values_.front().GetValue();
+std::u16string TINIParameter::GetComment() const {
+  const detail::Text* c = values_.Comment();
+  return c ? c->Str() : std::u16string();
 }
 
-TextArray TINIParameter::GetValues() const { return TextsOf(values_); }
-
-void TINIParameter::SetValue(std::u16string_view text) {
-  values_.assign(1, TINIValue());
-  values_.front().SetValue(text);
+void TINIParameter::SetComment(std::u16string_view comment) {
+  if (!values_.Comment() && comment.empty()) return;
+  values_.CommentToChange().Assign(comment);
+  values_.Tidy();
 }
+
+std::u16string TINIParameter::GetValue() const { return ValueCount() ? ValueAt(0) : std::u16string(); }
+
+TextArray TINIParameter::GetValues() const {
+  TextArray texts(ValueCount());
+  for (size_t i = 0; i < texts.size(); ++i) texts[i] = ValueAt(i);
+  return texts;
+}
+
+void TINIParameter::SetValue(std::u16string_view text) { SetValues({std::u16string(text)}); }
 
 void TINIParameter::SetValues(const TextArray& texts) {
-  values_.clear();
-  values_.reserve(texts.size());
-  for (const std::u16string& t : texts) values_.emplace_back(t);
+  size_t chars = 0;
+  bool wide = false;
+  for (const std::u16string& t : texts) {
+    chars += t.size();
+    wide = wide || std::any_of(t.begin(), t.end(), [](char16_t c) { return c > 0xFF; });
+  }
+  detail::Tail* fresh = detail::Tail::Make(texts.size(), chars, wide);
+  size_t end = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const std::u16string& t = texts[i];
+    if (wide) {
+      std::copy(t.begin(), t.end(), fresh->Units() + end);
+    } else {
+      for (size_t k = 0; k < t.size(); ++k) fresh->Bytes()[end + k] = static_cast<unsigned char>(t[k]);
+    }
+    end += t.size();
+    fresh->SetEnd(i, end);
+  }
+  values_.Replace(fresh);
 }
 
 // --- TINISection ------------------------------------------------------------
 
-int TINISection::ParameterExists(std::u16string_view name) const {
-  return params_.Find(name) ? 1 : 0;
+TINISection::TINISection(std::u16string_view name, std::u16string_view comment) : NamedItem(name) {
+  SetComment(comment);
 }
 
+TINISection::~TINISection() = default;
+
+TINISection::Body& TINISection::Own() {
+  if (!body_) body_ = std::make_unique<Body>();
+  return *body_;
+}
+
+std::u16string TINISection::GetComment() const { return body_ ? body_->comment.Str() : std::u16string(); }
+
+void TINISection::SetComment(std::u16string_view comment) {
+  if (body_ || !comment.empty()) Own().comment.Assign(comment);
+}
+
+std::span<const TINIParameter> TINISection::Parameters() const {
+  return body_ ? body_->params.Items() : std::span<const TINIParameter>();
+}
+
+std::span<TINIParameter> TINISection::EditParameters() {
+  return body_ ? body_->params.EditItems() : std::span<TINIParameter>();
+}
+
+const TINIParameter* TINISection::Find(std::u16string_view name) const {
+  return body_ ? body_->params.Find(name) : nullptr;
+}
+
+TINIParameter* TINISection::Find(std::u16string_view name) {
+  return body_ ? body_->params.Find(name) : nullptr;
+}
+
+int TINISection::ParameterExists(std::u16string_view name) const { return Find(name) ? 1 : 0; }
+
 int TINISection::AddParameter(std::u16string_view name) {
-  if (params_.Find(name)) return 0;
-  params_.FindOrAppend(name);
+  if (Find(name)) return 0;
+  Own().params.FindOrAppend(name);
   return 1;
 }
 
-int TINISection::DeleteParameter(std::u16string_view name) { return params_.Remove(name) ? 1 : 0; }
+int TINISection::DeleteParameter(std::u16string_view name) {
+  return body_ && body_->params.Remove(name) ? 1 : 0;
+}
 
-TextArray TINISection::GetParameterNames() const { return NamesOf(params_.Items()); }
+TextArray TINISection::GetParameterNames() const { return NamesOf(Parameters()); }
 
 std::u16string TINISection::GetParameterComment(std::u16string_view name) const {
-  const TINIParameter* p = params_.Find(name);
+  const TINIParameter* p = Find(name);
   return p ? p->GetComment() : std::u16string();
 }
 
 void TINISection::SetParameterComment(std::u16string_view name, std::u16string_view comment) {
-  if (TINIParameter* p = params_.Find(name)) p->SetComment(comment);
+  if (TINIParameter* p = Find(name)) p->SetComment(comment);
 }
 
 std::u16string TINISection::GetValue(std::u16string_view name) const {
-  const TINIParameter* p = params_.Find(name);
+  const TINIParameter* p = Find(name);
   return p ? p->GetValue() : std::u16string();
 }
 
 TextArray TINISection::GetValues(std::u16string_view name) const {
-  const TINIParameter* p = params_.Find(name);
+  const TINIParameter* p = Find(name);
   return p ? p->GetValues() : TextArray();
 }
 
 void TINISection::SetValue(std::u16string_view name, std::u16string_view text) {
-  if (TINIParameter* p = params_.Find(name)) p->SetValue(text);
+  if (TINIParameter* p = Find(name)) p->SetValue(text);
 }
 
 void TINISection::SetValues(std::u16string_view name, const TextArray& texts) {
-  if (TINIParameter* p = params_.Find(name)) p->SetValues(texts);
+  if (TINIParameter* p = Find(name)) p->SetValues(texts);
 }
 
-void TINISection::SortParameters() { params_.Sort(); }
+void TINISection::SortParameters() {
+  if (body_) body_->params.Sort();
+}
 
 // --- TINIFile ---------------------------------------------------------------
 
@@ -175,12 +220,12 @@ void TINIFile::SetParameterComment(std::u16string_view section, std::u16string_v
 const TINIParameter* TINIFile::FindParameter(std::u16string_view section,
                                              std::u16string_view name) const {
   const TINISection* s = sections_.Find(section);
-  return s ? s->params_.Find(name) : nullptr;
+  return s ? s->Find(name) : nullptr;
 }
 
 TINIParameter* TINIFile::FindParameter(std::u16string_view section, std::u16string_view name) {
   TINISection* s = sections_.Find(section);
-  return s ? s->params_.Find(name) : nullptr;
+  return s ? s->Find(name) : nullptr;
 }
 
 void TINIFile::CreateMissing(std::u16string_view section, std::u16string_view name,
@@ -195,8 +240,8 @@ void TINIFile::CreateMissing(std::u16string_view section, std::u16string_view na
 std::u16string TINIFile::GetValue(std::u16string_view section, std::u16string_view name,
                                   std::u16string_view def) {
   if (const TINIParameter* p = FindParameter(section, name)) {
-    if (!p->Values().empty() && !p->Values().front().GetValue().empty())
-      return p->Values().front().GetValue();
+    std::u16string first = p->GetValue();
+    if (!first.empty()) return first;
   }
   if (createMissing_ && !def.empty()) CreateMissing(section, name, {std::u16string(def)});
   return std::u16string(def);
@@ -205,7 +250,7 @@ std::u16string TINIFile::GetValue(std::u16string_view section, std::u16string_vi
 TextArray TINIFile::GetValues(std::u16string_view section, std::u16string_view name,
                               const TextArray& def) {
   if (const TINIParameter* p = FindParameter(section, name)) {
-    if (!p->Values().empty()) return p->GetValues();
+    if (p->ValueCount() != 0) return p->GetValues();
   }
   if (createMissing_ && !def.empty()) CreateMissing(section, name, def);
   return def;
@@ -231,7 +276,7 @@ void TINIFile::Sort() {
   SortSections();
   // Each section itself, not the first of its name: after a rename two
   // sections may share one.
-  for (const auto& s : sections_.Items()) s->SortParameters();
+  sections_.ForEach([](TINISection& s) { s.SortParameters(); });
 }
 
 }  // namespace ini

@@ -138,8 +138,8 @@ template <class Kind, class Value>
 Value TINIFile::GetTyped(std::u16string_view section, std::u16string_view name, Value def) {
   // A value that reads as zero counts as missing (NaN is not zero).
   const TINIParameter* p = FindParameter(section, name);
-  if (p && !p->Values().empty()) {
-    const Value v = Kind::Read(p->Values().front().GetValue());
+  if (p && p->ValueCount() != 0) {
+    const Value v = Kind::Read(p->ValueAt(0));
     if (v != 0) return v;
   }
   if (createMissing_ && def != 0) CreateMissing(section, name, {Kind::Write(def)});
@@ -150,10 +150,9 @@ template <class Kind, class Value>
 std::vector<Value> TINIFile::GetTypedArray(std::u16string_view section, std::u16string_view name,
                                            const std::vector<Value>& def) {
   const TINIParameter* p = FindParameter(section, name);
-  if (p && !p->Values().empty()) {
-    std::vector<Value> out;
-    out.reserve(p->Values().size());
-    for (const TINIValue& v : p->Values()) out.push_back(Kind::Read(v.GetValue()));
+  if (p && p->ValueCount() != 0) {
+    std::vector<Value> out(p->ValueCount());
+    for (size_t i = 0; i < out.size(); ++i) out[i] = Kind::Read(p->ValueAt(i));
     return out;
   }
   if (createMissing_ && !def.empty()) {

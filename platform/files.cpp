@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -102,6 +103,11 @@ int FileType(const std::string& path) {
   if (!StatResolved(path, st)) return kFileNone;
   if (S_ISDIR(st.st_mode)) return kFileDir;
   return S_ISREG(st.st_mode) ? kFileNormal : kFileNone;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat st;
+  return ::lstat(ResolvePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 int64_t FileSize(const std::string& path) {
@@ -564,24 +570,34 @@ int RemoveStaleSaveTemps(const std::string& dir) {
   return removed;
 }
 
-bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame) {
-  const std::string target = SaveTarget(path);
-  if (skipIfSame && FileHolds(target, bytes)) return true;
-  struct stat old;
-  const bool hadOld = ::stat(target.c_str(), &old) == 0;
-  if (hadOld && !S_ISREG(old.st_mode)) return false;
-  if (hadOld) {
-    OpenStatus status;
-    if (!ReadFile(target, status) && status == OpenStatus::kUnreadable) return false;
-  }
+namespace {
 
+// A file that exists but cannot be read, or that the user made read-only
+// (the open for writing that an in-place save would do fails), is never
+// replaced; nor is anything that is not a plain file.
+bool MayReplace(const std::string& target, struct stat& old, bool& hadOld) {
+  hadOld = ::stat(target.c_str(), &old) == 0;
+  if (!hadOld) return true;
+  if (!S_ISREG(old.st_mode)) return false;
+  OpenStatus status;
+  if (!ReadFile(target, status) && status == OpenStatus::kUnreadable) return false;
+  const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+// Fills a new temporary beside target through write, flushes it and renames
+// it over target; on any failure the temporary goes and target stays.
+bool ReplaceThroughTemp(const std::string& target, const struct stat* old,
+                        const std::function<bool(int fd, const std::string& temp)>& write) {
   const int fault = g_saveFault.exchange(0);
   const std::string dir = DirOf(target);
   std::string temp;
   int fd = CreateTempIn(dir, temp);
   if (fd < 0) return false;
-  bool ok = fault != 1 && WriteAll(fd, bytes.data(), bytes.size());
-  if (ok && hadOld) ::fchmod(fd, old.st_mode & 07777);
+  bool ok = fault != 1 && write(fd, temp);
+  if (ok && old) ::fchmod(fd, old->st_mode & 07777);
   ok = ok && fault != 2 && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
   ok = ok && fault != 3 && ::rename(temp.c_str(), target.c_str()) == 0;
@@ -596,6 +612,27 @@ bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, 
     ::close(dfd);
   }
   return true;
+}
+
+}  // namespace
+
+bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame) {
+  const std::string target = SaveTarget(path);
+  struct stat old;
+  bool hadOld;
+  if (!MayReplace(target, old, hadOld)) return false;
+  if (skipIfSame && FileHolds(target, bytes)) return true;
+  return ReplaceThroughTemp(target, hadOld ? &old : nullptr,
+                            [&](int fd, const std::string&) { return WriteAll(fd, bytes.data(), bytes.size()); });
+}
+
+bool SaveFileSafelyWith(const std::string& path, const std::function<bool(const std::string& tempPath)>& write) {
+  const std::string target = SaveTarget(path);
+  struct stat old;
+  bool hadOld;
+  if (!MayReplace(target, old, hadOld)) return false;
+  return ReplaceThroughTemp(target, hadOld ? &old : nullptr,
+                            [&](int, const std::string& temp) { return write(temp); });
 }
 
 }  // namespace plat

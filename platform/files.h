@@ -5,6 +5,7 @@
 // little-endian; reading past the end yields 0 and "" and is no error.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ int FileType(const std::string& path);
 int64_t FileSize(const std::string& path);  // -1 when missing
 // Last modification, in seconds since 1970; -1 when missing.
 int64_t FileTime(const std::string& path);
+// True for a symbolic link itself, whatever it points at.
+bool IsSymbolicLink(const std::string& path);
 bool DeleteFile(const std::string& path);
 bool CreateDir(const std::string& path);  // no parents
 bool DeleteDir(const std::string& path);  // an empty folder only
@@ -117,9 +120,15 @@ bool LoadStreamBytes(Stream& stream, std::vector<uint8_t>& out, int64_t maxBytes
 // Writes a temporary file beside the target and renames it over, so a kill
 // or full disk never leaves a half-written file. When skipIfSame is set and
 // the file already holds exactly these bytes, nothing is written. A target
-// that exists but cannot be read is never replaced (false).
+// that exists but cannot be read, or cannot be opened for writing (a file
+// made read-only), is never replaced (false).
 bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes,
                     bool skipIfSame = true);
+// The same for a writer that makes the file itself: write gets the path of
+// a new empty temporary beside the target and returns whether it wrote it
+// whole; only then is it flushed and renamed over the target.
+bool SaveFileSafelyWith(const std::string& path,
+                        const std::function<bool(const std::string& tempPath)>& write);
 // Removes the temporary files that SaveFileSafely left in dir when its
 // process was killed mid-save; those of a process still running stay.
 // Returns how many were removed.

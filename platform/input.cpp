@@ -353,5 +353,6 @@ void PollSystem() {
 
 bool AppTerminate() { return gInput.terminate; }
 void SetCloseHandler(std::function<void()> handler) { gCloseHandler = std::move(handler); }
+void RefuseClose() { gInput.terminate = false; }
 
 }  // namespace plat

@@ -46,5 +46,8 @@ bool AppTerminate();
 // Called once when the window is asked to close (before AppTerminate()
 // turns true for the frame loops), so the game can run its own quit path.
 void SetCloseHandler(std::function<void()> handler);
+// Takes back a close request the game will not follow yet: AppTerminate()
+// is false again, and the next request runs the handler again.
+void RefuseClose();
 
 }  // namespace plat

@@ -270,7 +270,15 @@ void SaveConfig() {
 
 void RemoveLeftoverSaves() {
   plat::RemoveStaleSaveTemps("Data");
+  plat::RemoveStaleSaveTemps(plat::kPacksDir);  // the packs' archives
   for (const std::string& pack : plat::ReadDir(plat::kPacksDir)) {
+    // Earlier versions wrote an archive as "<pack>.zip.part" first.
+    const std::string path = std::string(plat::kPacksDir) + "/" + pack;
+    if (pack.ends_with(".zip.part") && plat::FileType(path) == plat::kFileNormal &&
+        !plat::IsSymbolicLink(path)) {
+      plat::DeleteFile(path);
+      continue;
+    }
     const std::string dir = plat::PackPath(pack);
     if (dir.empty() || plat::FileType(dir) != plat::kFileDir) continue;
     for (const char* sub : {"", "/Levels", "/replays"}) plat::RemoveStaleSaveTemps(dir + sub);

@@ -373,6 +373,31 @@ TEST_F(EditorTest, LevelStepsSaveAndReloadAndALevelThatCannotBeSavedStaysOnceOnE
   EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
 }
 
+// The window's close button asks as Escape does: a level that cannot be
+// saved keeps the editor open once, with its message; the next close quits.
+TEST_F(EditorTest, ACloseRequestStaysOnceForALevelThatCannotBeSaved) {
+  for (const bool saveable : {true, false}) {
+    MakePack("mine");
+    if (!saveable) fs::remove_all(sandbox_->Path("Data/Packs/mine/levels"));
+    fe::Game.GameState = fe::kStateEditor;
+    int64_t left = 0;
+    bool stayedShowingWhy = false;
+    pt::SetFrameHook([&](int64_t f) {
+      if (f == 15 || f == 30) pt::RequestClose();
+      if (f == 20)
+        stayedShowingWhy = !plat::AppTerminate() && fe::Game.GameState == fe::kStateEditor &&
+                           Editor.ToolbarVisible == 1 && Editor.SaveFailedFrames > 0;
+      left = f;
+    });
+    ed::RunEditor();
+    pt::SetFrameHook(nullptr);
+    EXPECT_EQ(fe::Game.GameState, fe::kStateQuit) << saveable;
+    EXPECT_EQ(left, saveable ? 15 : 30);
+    EXPECT_EQ(stayedShowingWhy, !saveable);
+    plat::RefuseClose();
+  }
+}
+
 TEST_F(EditorTest, DialogButtonsSaveTheLevelFirstAndEscapeLeavesAtOnce) {
   for (int k : {ed::kToolNewPack, ed::kToolLoadPack, ed::kToolClear}) {
     MakePack("mine");

@@ -1,15 +1,24 @@
 // INI files on disk: the writer's bytes, the reader's cases, round trips,
 // and failures that must leave the file and the model as they were.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "ini/ini.h"
 #include "platform/files.h"
 #include "support/ini_dump.h"
 #include "support/sandbox.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -57,9 +66,9 @@ TEST_F(IniFile, WriterLinesByteForByte) {
 
   // The element writers give the same lines, and nothing without a stream.
   plat::MemoryStream out;
-  f.Sections()[0]->Save(&out);
-  f.Sections()[0]->Save(nullptr);
-  f.Sections()[0]->Parameters()[0]->Save(nullptr);
+  f.Sections()[0].Save(&out);
+  f.Sections()[0].Save(nullptr);
+  f.Sections()[0].Parameters()[0].Save(nullptr);
   EXPECT_EQ(std::string(out.Bytes().begin(), out.Bytes().end()), section);
   EXPECT_EQ(ini::TINIParameter::QuoteValue(u"x"), u"\"x\"");
 }
@@ -142,6 +151,13 @@ TEST_F(IniFile, FailedSavesChangeNeitherTheFileNorTheModel) {
     f.SetFilename(name);
     EXPECT_EQ(f.Save(1), 0);
   }
+  // A file the user made read-only, even for a sorted save.
+  Write("ro.ini", "old bytes");
+  ::chmod((dir_ + "/ro.ini").c_str(), 0444);
+  vtest::GiveToOrdinaryUser(dir_);
+  f.SetFilename(Name("ro.ini"));
+  EXPECT_EQ(vtest::AsOrdinaryUser([&] { return f.Save(1) == 0 && DumpIni(f) == "[b] [a]"; }), 1);
+  EXPECT_EQ(Read("ro.ini"), "old bytes");
   EXPECT_EQ(Read("keep.ini"), "old bytes");
   EXPECT_EQ(DumpIni(f), "[b] [a]");
 
@@ -153,18 +169,93 @@ TEST_F(IniFile, FailedSavesChangeNeitherTheFileNorTheModel) {
 
 TEST_F(IniFile, UnreadableFilesLeaveTheModelAlone) {
   std::filesystem::create_directory(dir_ + "/dir.ini");
-  Write("huge.ini", "[s]\n");
-  std::filesystem::resize_file(dir_ + "/huge.ini", TINIFile::kMaxFileBytes + 1);
   Write("fault.ini", "[s]\n");
   plat::SetReadFaultForTests("fault.ini");
   TINIFile f;
   f.AddSection(u"mine", u"");
-  for (const char* name : {"absent.ini", "dir.ini", "huge.ini", "fault.ini", ""}) {
+  for (const char* name : {"absent.ini", "dir.ini", "fault.ini", ""}) {
     f.SetFilename(*name ? Name(name) : u"");
     EXPECT_EQ(f.Load(), 0) << name;
   }
   plat::SetReadFaultForTests("");
   EXPECT_EQ(DumpIni(f), "[mine]");
+}
+
+// A file of any size loads as its bytes read at once would, lines across
+// the reader's blocks and lines longer than one included.
+TEST_F(IniFile, LargeFilesLoadAsTheirBytesRead) {
+  std::string text;
+  std::mt19937 rng(1);
+  for (int s = 0; text.size() < (size_t{6} << 20); ++s) {
+    text += "[s" + std::to_string(s % 50) + "]\t;c\r\n";
+    for (int p = rng() % 200; p > 0; --p) {
+      text += "k" + std::to_string(rng() % 300) + (p % 9 ? "=" : "\r=") + std::string(rng() % 40, '"');
+      text += std::string(rng() % 80, 'v') + "\"" + (p % 7 ? "\n" : std::string("\0", 1));
+    }
+    if (s == 20) text += "[long]\nk=\"" + std::string(size_t{3} << 20, 'x') + "\"\n";
+  }
+  Write("large.ini", text);
+  TINIFile loaded(Name("large.ini")), read;
+  ASSERT_EQ(loaded.Load(), 1);
+  ini::ReadIniText(read, text);
+  EXPECT_TRUE(ini::WriteIniText(loaded, false) == ini::WriteIniText(read, false));
+}
+
+// The child's side of LoadingTakesAtMostFourTimesTheFile: this program
+// started again with VELKOR_INI_LOAD naming a file loads it, before anything
+// else runs, and exits 0 when the load added at most four times the file's
+// size to the process's peak memory.
+long StatusKib(const char* key) {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  char line[256];
+  long kib = 0;
+  while (f && std::fgets(line, sizeof line, f))
+    if (std::strncmp(line, key, std::strlen(key)) == 0) kib = std::atol(line + std::strlen(key));
+  if (f) std::fclose(f);
+  return kib;
+}
+const bool kLoadChild = [] {
+  const char* path = std::getenv("VELKOR_INI_LOAD");
+  if (!path) return false;
+  const long before = StatusKib("VmHWM:");
+  TINIFile f(std::u16string(path, path + std::strlen(path)));
+  const int loaded = f.Load();
+  const double times = static_cast<double>(StatusKib("VmHWM:") - before) * 1024 /
+                       static_cast<double>(std::filesystem::file_size(path));
+  std::fprintf(stderr, "%.2f times the file\n", times);
+  std::_Exit(loaded == 1 && times <= 4.0 ? 0 : 1);
+}();
+
+// Loading takes at most four times the file's size in memory, whatever the
+// file holds: a value every two bytes, the shortest parameter lines, or the
+// usual lines. Each load runs in a fresh process, so nothing an earlier
+// test left in the allocator is taken for free room.
+TEST_F(IniFile, LoadingTakesAtMostFourTimesTheFile) {
+  constexpr size_t kBytes = size_t{16} << 20;
+  const auto shortName = [](size_t i) {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-";
+    std::string n(4, 'A');
+    for (int k = 3; k >= 0; --k, i /= 64) n[k] = kChars[i % 64];
+    return n;
+  };
+  std::string quotes = "[s]\nk=" + std::string(kBytes, '"') + "\n", shortLines = "[s]\n", usual;
+  for (size_t i = 0; shortLines.size() < kBytes; ++i) shortLines += shortName(i) + "=\n";
+  for (size_t i = 0; usual.size() < kBytes; ++i) {
+    if (i % 100 == 0) usual += "[Section" + std::to_string(i / 100) + "]\r\n";
+    usual += "Key" + std::to_string(i % 100) + "=\"value " + std::to_string(i) + "\"\t;note\r\n";
+  }
+  for (const std::string* text : {&quotes, &shortLines, &usual}) {
+    Write("big.ini", *text);
+    const pid_t child = fork();
+    if (child == 0) {
+      ::setenv("VELKOR_INI_LOAD", (dir_ + "/big.ini").c_str(), 1);
+      ::execl("/proc/self/exe", "ini_file_test", static_cast<char*>(nullptr));
+      _exit(2);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << text->substr(0, 12);
+  }
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // create-missing rules, absent elements, names and sorting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
 
 #include "ini/ini.h"
 #include "support/ini_dump.h"
@@ -246,8 +248,8 @@ TEST(IniSort, KeepsEveryElementWhenARenameMadeTwoNamesAlike) {
     f.AddParameter(u"c", name);
     f.SetParameterComment(u"c", name, name);
   }
-  f.Sections()[2]->SetName(u"c");                   // sections c, b, c (was a), d
-  f.Sections()[0]->Parameters()[3]->SetName(u"b");  // parameters c, b, a, b (was d)
+  f.EditSections()[2].SetName(u"c");                       // sections c, b, c (was a), d
+  f.EditSections()[0].EditParameters()[3].SetName(u"b");  // parameters c, b, a, b (was d)
   EXPECT_EQ(f.GetSectionComment(u"c") + f.GetParameterComment(u"c", u"b"), u"cb");
   EXPECT_EQ(f.SectionExists(u"a"), 0);
   f.Sort();
@@ -256,6 +258,102 @@ TEST(IniSort, KeepsEveryElementWhenARenameMadeTwoNamesAlike) {
   EXPECT_EQ(f.DeleteSection(u"c"), 1);
   EXPECT_EQ(f.GetSectionComment(u"c"), u"a");
   EXPECT_EQ(DumpIni(f), "[b;b] [c;a] [d;d]");
+}
+
+// Lists long enough for their name tables and short ones, texts of every
+// form, driven at random beside plain lists: every road (adding, deleting,
+// renaming, sorting, changing) gives the same model.
+TEST(IniLists, BehaveLikePlainListsAtAnyLength) {
+  struct P {
+    std::u16string name, comment;
+    TextArray values;
+  };
+  struct S {
+    std::u16string name, comment;
+    std::vector<P> params;
+  };
+  std::vector<S> ref;
+  TINIFile f;
+  std::mt19937 rng(23);
+  const auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+  const std::u16string texts[] = {u"", u"1", u"seven77", u"eight888", u"\u0101", u"a text longer than most"};
+  const auto text = [&] { return texts[pick(6)]; };
+  const auto name = [&] { return u"n" + std::u16string(1, static_cast<char16_t>(u'a' + pick(20))) + texts[pick(6)]; };
+  const auto first = [](auto& list, const std::u16string& n) {
+    return std::find_if(list.begin(), list.end(), [&](const auto& e) { return e.name == n; });
+  };
+  const auto byName = [](const auto& a, const auto& b) { return a.name < b.name; };
+  const auto dump = [&] {
+    std::string out;
+    for (const S& sec : ref) {
+      out += (out.empty() ? "[" : " [") + vtest::IniText(sec.name);
+      if (!sec.comment.empty()) out += vtest::IniText(sec.comment, ";");
+      out += ']';
+      for (const P& p : sec.params) {
+        out += vtest::IniText(p.name, " ") + "=";
+        for (const auto& v : p.values) out += vtest::IniText(v, "<") + ">";
+        if (!p.comment.empty()) out += vtest::IniText(p.comment, ";");
+      }
+    }
+    return out;
+  };
+  for (int step = 0; step < 3000; ++step) {
+    const std::u16string s = name().substr(0, 2 + pick(2)), n = name(), t = text();
+    const auto sec = first(ref, s);
+    const auto par = sec == ref.end() ? std::vector<P>::iterator() : first(sec->params, n);
+    const bool has = sec != ref.end() && par != sec->params.end();
+    switch (pick(12)) {
+      case 0:
+        EXPECT_EQ(f.AddSection(s, t), sec == ref.end() ? 1 : 0);
+        if (sec == ref.end()) ref.push_back({s, t, {}});
+        break;
+      case 2:
+        EXPECT_EQ(f.DeleteSection(s), sec != ref.end() ? 1 : 0);
+        if (sec != ref.end()) ref.erase(sec);
+        break;
+      case 3:
+      case 4:
+      case 9:
+      case 10:
+        EXPECT_EQ(f.AddParameter(s, n), sec != ref.end() && !has ? 1 : 0);
+        if (sec != ref.end() && !has) sec->params.push_back({n, u"", {}});
+        break;
+      case 5:
+        EXPECT_EQ(f.DeleteParameter(s, n), has ? 1 : 0);
+        if (has) sec->params.erase(par);
+        break;
+      case 6: {
+        const TextArray values(pick(3), text());
+        f.SetValues(s, n, values);
+        f.SetParameterComment(s, n, t);
+        if (has) *par = {n, t, values};
+        break;
+      }
+      case 7:
+        if (!ref.empty()) {
+          const size_t i = pick(ref.size());
+          if (!ref[i].params.empty() && pick(2) == 0) {
+            const size_t j = pick(ref[i].params.size());
+            f.EditSections()[i].EditParameters()[j].SetName(n);
+            ref[i].params[j].name = n;
+          } else {
+            f.EditSections()[i].SetName(n);
+            ref[i].name = n;
+          }
+        }
+        break;
+      case 8:
+        f.SortParameters(s);
+        if (sec != ref.end()) std::stable_sort(sec->params.begin(), sec->params.end(), byName);
+        break;
+      default:
+        f.Sort();
+        std::stable_sort(ref.begin(), ref.end(), byName);
+        for (S& each : ref) std::stable_sort(each.params.begin(), each.params.end(), byName);
+        break;
+    }
+    ASSERT_EQ(DumpIni(f), dump()) << step;
+  }
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include <sys/wait.h>
 
 #include "platform/bank.h"
 #include "platform/files.h"
 #include "platform/packpath.h"
+#include "support/unprivileged.h"
 
 namespace fs = std::filesystem;
 using plat::ResolvePath;
@@ -327,6 +329,36 @@ TEST_F(FilesTest, SaveFileSafely) {
     EXPECT_EQ(Get("ro/f.dat"), "old");
     ::chmod(P("ro").c_str(), 0755);
   }
+}
+
+// A file the user made read-only is never replaced, whoever writes it and
+// even with the bytes it holds; one that may be written is.
+TEST_F(FilesTest, ReadOnlyFilesAreNeverReplaced) {
+  Put("ro.dat", "old");
+  Put("rw.dat", "old");
+  ::chmod(P("ro.dat").c_str(), 0444);
+  vtest::GiveToOrdinaryUser(dir_);
+  const auto writeVia = [](const std::string& temp) {
+    std::ofstream(temp) << "via";
+    return true;
+  };
+  const struct {
+    const char* name;
+    std::function<bool(const std::string&)> save;
+    int saved;
+    const char* after;
+  } cases[] = {
+      {"ro.dat", [](const std::string& p) { return plat::SaveFileSafely(p, Bytes("new")); }, 0, "old"},
+      {"ro.dat", [](const std::string& p) { return plat::SaveFileSafely(p, Bytes("old")); }, 0, "old"},
+      {"ro.dat", [&](const std::string& p) { return plat::SaveFileSafelyWith(p, writeVia); }, 0, "old"},
+      {"rw.dat", [](const std::string& p) { return plat::SaveFileSafely(p, Bytes("new")); }, 1, "new"},
+      {"rw.dat", [&](const std::string& p) { return plat::SaveFileSafelyWith(p, writeVia); }, 1, "via"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(vtest::AsOrdinaryUser([&] { return c.save(P(c.name)); }), c.saved) << c.name;
+    EXPECT_EQ(Get(c.name), c.after) << c.name;
+  }
+  EXPECT_EQ(plat::ReadDir(dir_), (std::vector<std::string>{"ro.dat", "rw.dat"}));  // no temporaries
 }
 
 TEST(BankTest, LittleEndianAccessAndBounds) {

@@ -2,6 +2,7 @@
 // built-in and pack sources, missing and damaged levels, the safe save, and
 // the run's booking guards and clean-up.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include "support/bytes.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
+#include "support/unprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -260,7 +262,7 @@ TEST_F(PlayLevelTest, PackNamesThatLeaveThePacksFolderReadAndWriteNothing) {
   EXPECT_TRUE(fs::exists("escaped/Levels/3.doy"));
 }
 
-TEST_F(PlayLevelTest, AnUnreadableLevelFileIsNotSavedOver) {
+TEST_F(PlayLevelTest, UnreadableOrReadOnlyLevelFilesAreNotSavedOver) {
   FillPattern();
   ASSERT_EQ(play::SaveLevel(3), 0);
   const std::vector<uint8_t> before = ReadAll("data/packs/mine/Levels/3.doy");
@@ -269,6 +271,11 @@ TEST_F(PlayLevelTest, AnUnreadableLevelFileIsNotSavedOver) {
   play::Level.LevelDirty = 1;
   EXPECT_EQ(play::SaveLevel(3), -1);
   plat::SetReadFaultForTests("");
+  EXPECT_EQ(ReadAll("data/packs/mine/Levels/3.doy"), before);
+
+  ::chmod("data/packs/mine/Levels/3.doy", 0444);
+  vtest::GiveToOrdinaryUser(dir_);
+  EXPECT_EQ(vtest::AsOrdinaryUser([] { return play::SaveLevel(3) == -1; }), 1);
   EXPECT_EQ(ReadAll("data/packs/mine/Levels/3.doy"), before);
 }
 

@@ -5,9 +5,13 @@
 // closed while an upload runs); the screenshot tools.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +28,7 @@
 #include "platform/input.h"
 #include "platform/system.h"
 #include "services/buttons.h"
+#include "services/config.h"
 #include "services/gamestate.h"
 #include "services/input.h"
 #include "services/resources.h"
@@ -313,6 +318,64 @@ TEST_F(UploadDialogTest, FailedExportKeepsTheOldArchive) {
   pollfd p{listener, POLLIN, 0};
   EXPECT_EQ(::poll(&p, 1, 0), 0);
   ::close(listener);
+}
+
+// Killed mid-export again and again, the pack keeps its whole archive, and
+// the next start leaves no temporary behind (nor one of an earlier version);
+// two exports at once both finish.
+TEST_F(UploadDialogTest, KilledOrConcurrentExportsKeepAWholeArchive) {
+  for (int n = 0; n <= 50; ++n) {
+    std::string level(28812, '\0');
+    for (size_t i = 0; i < level.size(); ++i) level[i] = static_cast<char>((i * 2654435761u + n) >> 13);
+    Put(Pack("levels/" + std::to_string(n) + ".doy"), level);
+  }
+  ASSERT_TRUE(fe::ExportPack(sandbox_->Dir(), "mine"));
+  const std::string whole = Read(Archive());
+  Put(Archive() + ".part", "left by an earlier version");
+  for (int round = 0; round < 24; ++round) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      for (;;) fe::ExportPack(sandbox_->Dir(), "mine");
+    }
+    ::usleep(static_cast<useconds_t>(500 * (round % 12)));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_EQ(Read(Archive()), whole) << round;
+  }
+  const std::vector<std::string> left = plat::ReadDir(sandbox_->Path("Data/Packs"));
+  EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& n) { return n.starts_with(".save"); }))
+      << "no kill landed mid-export";
+  fe::RemoveLeftoverSaves();
+  EXPECT_EQ(plat::ReadDir(sandbox_->Path("Data/Packs")), (std::vector<std::string>{"base", "mine", "mine.zip"}));
+
+  std::atomic<int> done{0};
+  std::thread other([&] {
+    for (int i = 0; i < 8; ++i) done += fe::ExportPack(sandbox_->Dir(), "mine");
+  });
+  for (int i = 0; i < 8; ++i) done += fe::ExportPack(sandbox_->Dir(), "mine");
+  other.join();
+  EXPECT_EQ(done, 16);
+  EXPECT_EQ(Read(Archive()), whole);
+}
+
+// Only the pack's own files go in: a link, to a file or to a folder, stays out.
+TEST_F(UploadDialogTest, ExportSkipsSymbolicLinks) {
+  const std::string elsewhere = sandbox_->Path("elsewhere");
+  fs::create_directories(elsewhere);
+  Put(elsewhere + "/0.doyplay", "not the pack's");
+  Put(Pack("levels/1.doy"), "one");
+  fs::create_symlink("/etc/passwd", Pack("levels/2.doy"));
+  fs::remove_all(Pack("replays"));
+  fs::create_directory_symlink(elsewhere, Pack("replays"));
+  const auto names = [&] {
+    std::string out;
+    for (const fe::PackMember& m : fe::PackMembers(sandbox_->Dir(), "mine")) out += m.memberName + " ";
+    return out;
+  };
+  EXPECT_EQ(names(), "mine\\levels\\1.doy mine\\scores.dat ");
+  fs::rename(Pack("scores.dat"), elsewhere + "/scores.dat");
+  fs::create_symlink(elsewhere + "/scores.dat", Pack("scores.dat"));
+  EXPECT_EQ(names(), "mine\\levels\\1.doy ");
 }
 
 TEST_F(UploadDialogTest, ScreenshotsTakeTheNextFreeNumber) {

@@ -21,10 +21,10 @@ void Check(bool ok) {
 // the start of its comment, and a double quote or ";" in a parameter name
 // changes how the values or the comment of its line are found.
 bool Representable(const ini::TINIFile& file) {
-  for (const auto& s : file.Sections()) {
-    if (s->GetName().find(u';') != std::u16string::npos) return false;
-    for (const auto& p : s->Parameters()) {
-      if (p->GetName().find_first_of(u"\";") != std::u16string::npos) return false;
+  for (const ini::TINISection& s : file.Sections()) {
+    if (s.GetName().find(u';') != std::u16string::npos) return false;
+    for (const ini::TINIParameter& p : s.Parameters()) {
+      if (p.GetName().find_first_of(u"\";") != std::u16string::npos) return false;
     }
   }
   return true;
@@ -32,9 +32,9 @@ bool Representable(const ini::TINIFile& file) {
 
 std::vector<std::u16string> Names(const ini::TINIFile& file) {
   std::vector<std::u16string> names;
-  for (const auto& s : file.Sections()) {
-    names.push_back(u"[" + s->GetName());
-    for (const auto& p : s->Parameters()) names.push_back(p->GetName());
+  for (const ini::TINISection& s : file.Sections()) {
+    names.push_back(u"[" + s.GetName());
+    for (const ini::TINIParameter& p : s.Parameters()) names.push_back(p.GetName());
   }
   return names;
 }
@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Reading never creates anything while create-missing is off.
   const std::string before = vtest::DumpIni(first);
-  for (const auto& s : first.Sections()) {
-    for (const auto& p : s->Parameters()) {
-      first.GetIntValue(s->GetName(), p->GetName(), 1);
-      first.GetLongValues(s->GetName(), p->GetName(), {});
-      first.GetShortValue(s->GetName(), p->GetName(), 1);
-      first.GetDoubleValues(s->GetName(), p->GetName(), {});
-      first.GetFloatValue(s->GetName(), p->GetName(), 1);
+  for (const ini::TINISection& s : first.Sections()) {
+    for (const ini::TINIParameter& p : s.Parameters()) {
+      first.GetIntValue(s.GetName(), p.GetName(), 1);
+      first.GetLongValues(s.GetName(), p.GetName(), {});
+      first.GetShortValue(s.GetName(), p.GetName(), 1);
+      first.GetDoubleValues(s.GetName(), p.GetName(), {});
+      first.GetFloatValue(s.GetName(), p.GetName(), 1);
     }
   }
   Check(vtest::DumpIni(first) == before);

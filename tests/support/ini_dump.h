@@ -23,14 +23,14 @@ inline std::string IniText(std::u16string_view text, const char* before = "") {
 
 inline std::string DumpIni(const ini::TINIFile& file) {
   std::string out = file.GetComment().empty() ? "" : IniText(file.GetComment(), "#");
-  for (const auto& s : file.Sections()) {
-    out += (out.empty() ? "[" : " [") + IniText(s->GetName());
-    if (!s->GetComment().empty()) out += IniText(s->GetComment(), ";");
+  for (const ini::TINISection& s : file.Sections()) {
+    out += (out.empty() ? "[" : " [") + IniText(s.GetName());
+    if (!s.GetComment().empty()) out += IniText(s.GetComment(), ";");
     out += ']';
-    for (const auto& p : s->Parameters()) {
-      out += IniText(p->GetName(), " ") + "=";
-      for (const ini::TINIValue& v : p->Values()) out += IniText(v.GetValue(), "<") + ">";
-      if (!p->GetComment().empty()) out += IniText(p->GetComment(), ";");
+    for (const ini::TINIParameter& p : s.Parameters()) {
+      out += IniText(p.GetName(), " ") + "=";
+      for (const std::u16string& v : p.GetValues()) out += IniText(v, "<") + ">";
+      if (!p.GetComment().empty()) out += IniText(p.GetComment(), ";");
     }
   }
   return out;
