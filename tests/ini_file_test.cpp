@@ -3,12 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -199,63 +195,6 @@ TEST_F(IniFile, LargeFilesLoadAsTheirBytesRead) {
   ASSERT_EQ(loaded.Load(), 1);
   ini::ReadIniText(read, text);
   EXPECT_TRUE(ini::WriteIniText(loaded, false) == ini::WriteIniText(read, false));
-}
-
-// The child's side of LoadingTakesAtMostFourTimesTheFile: this program
-// started again with VELKOR_INI_LOAD naming a file loads it, before anything
-// else runs, and exits 0 when the load added at most four times the file's
-// size to the process's peak memory.
-long StatusKib(const char* key) {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  char line[256];
-  long kib = 0;
-  while (f && std::fgets(line, sizeof line, f))
-    if (std::strncmp(line, key, std::strlen(key)) == 0) kib = std::atol(line + std::strlen(key));
-  if (f) std::fclose(f);
-  return kib;
-}
-const bool kLoadChild = [] {
-  const char* path = std::getenv("VELKOR_INI_LOAD");
-  if (!path) return false;
-  const long before = StatusKib("VmHWM:");
-  TINIFile f(std::u16string(path, path + std::strlen(path)));
-  const int loaded = f.Load();
-  const double times = static_cast<double>(StatusKib("VmHWM:") - before) * 1024 /
-                       static_cast<double>(std::filesystem::file_size(path));
-  std::fprintf(stderr, "%.2f times the file\n", times);
-  std::_Exit(loaded == 1 && times <= 4.0 ? 0 : 1);
-}();
-
-// Loading takes at most four times the file's size in memory, whatever the
-// file holds: a value every two bytes, the shortest parameter lines, or the
-// usual lines. Each load runs in a fresh process, so nothing an earlier
-// test left in the allocator is taken for free room.
-TEST_F(IniFile, LoadingTakesAtMostFourTimesTheFile) {
-  constexpr size_t kBytes = size_t{16} << 20;
-  const auto shortName = [](size_t i) {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-";
-    std::string n(4, 'A');
-    for (int k = 3; k >= 0; --k, i /= 64) n[k] = kChars[i % 64];
-    return n;
-  };
-  std::string quotes = "[s]\nk=" + std::string(kBytes, '"') + "\n", shortLines = "[s]\n", usual;
-  for (size_t i = 0; shortLines.size() < kBytes; ++i) shortLines += shortName(i) + "=\n";
-  for (size_t i = 0; usual.size() < kBytes; ++i) {
-    if (i % 100 == 0) usual += "[Section" + std::to_string(i / 100) + "]\r\n";
-    usual += "Key" + std::to_string(i % 100) + "=\"value " + std::to_string(i) + "\"\t;note\r\n";
-  }
-  for (const std::string* text : {&quotes, &shortLines, &usual}) {
-    Write("big.ini", *text);
-    const pid_t child = fork();
-    if (child == 0) {
-      ::setenv("VELKOR_INI_LOAD", (dir_ + "/big.ini").c_str(), 1);
-      ::execl("/proc/self/exe", "ini_file_test", static_cast<char*>(nullptr));
-      _exit(2);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0) << text->substr(0, 12);
-  }
 }
 
 }  // namespace
