@@ -146,14 +146,6 @@ bool Text::Equals(std::string_view bytes) const {
   return true;
 }
 
-// Every text has one form: inline exactly when it is short and 8-bit.
-bool Text::Equals(const Text& o) const {
-  if (bits_ == o.bits_) return true;
-  if (bits_ == 0 || o.bits_ == 0 || Inline() || o.Inline()) return false;
-  const Block *a = Heap(), *b = o.Heap();
-  return a->meta == b->meta && std::memcmp(a->Bytes(), b->Bytes(), a->Length() * (a->Wide() ? 2 : 1)) == 0;
-}
-
 bool Text::Less(const Text& o) const {
   if ((bits_ == 0 || Inline()) && (o.bits_ == 0 || o.Inline())) {
     // The characters as one number, the first the most significant.

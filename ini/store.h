@@ -54,7 +54,6 @@ class Text {
   bool Equals(std::u16string_view s) const;
   // Bytes as AssignBytes takes them, without carriage returns.
   bool Equals(std::string_view bytes) const;
-  bool Equals(const Text& o) const;
   // By unsigned code units; a prefix first.
   bool Less(const Text& o) const;
   uint64_t Hash() const;
