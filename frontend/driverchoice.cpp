@@ -43,9 +43,12 @@ void RunDriverChoice() {
     plat::DrawImage(software, 600, 300);
     const int mx = plat::MouseX(), my = plat::MouseY();
     plat::DrawImage(cursor, static_cast<float>(mx), static_cast<float>(my));
+    // Each driver's area reaches from its side of the screen to 100 pixels
+    // short of the middle, the two mirrored, so the whole of either picture
+    // chooses it and the gap between them nothing.
     if (plat::MouseHit(1) && my > 280 && my < 320) {
       if (mx < 300) Settings.GraphicsDriverChoice = 1;
-      if (mx > 600) Settings.GraphicsDriverChoice = 2;
+      if (mx > 500) Settings.GraphicsDriverChoice = 2;
     }
     // Closing the window is the only other way out: nothing has been
     // changed yet, so the program simply ends.

@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <system_error>
 
 namespace plat {
 
@@ -487,6 +489,7 @@ bool WriteAll(int fd, const uint8_t* p, size_t n) {
   while (n > 0) {
     ssize_t k = ::write(fd, p, n);
     if (k < 0 && errno == EINTR) continue;
+    if (k == 0) errno = EIO;  // no progress and no error: nothing more will go
     if (k <= 0) return false;
     p += k;
     n -= static_cast<size_t>(k);
@@ -572,37 +575,68 @@ int RemoveStaleSaveTemps(const std::string& dir) {
 
 namespace {
 
+// The system's words for an error number, as they read inside a sentence:
+// "permission denied", "no space left on device".
+std::string Reason(int err) {
+  std::string text = std::generic_category().message(err);
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
 // A file that exists but cannot be read, or that the user made read-only
 // (the open for writing that an in-place save would do fails), is never
 // replaced; nor is anything that is not a plain file.
-bool MayReplace(const std::string& target, struct stat& old, bool& hadOld) {
+bool MayReplace(const std::string& target, struct stat& old, bool& hadOld, std::string& why) {
   hadOld = ::stat(target.c_str(), &old) == 0;
   if (!hadOld) return true;
-  if (!S_ISREG(old.st_mode)) return false;
+  if (!S_ISREG(old.st_mode)) {
+    why = S_ISDIR(old.st_mode) ? Reason(EISDIR) : "not a plain file";
+    return false;
+  }
   OpenStatus status;
-  if (!ReadFile(target, status) && status == OpenStatus::kUnreadable) return false;
+  if (!ReadFile(target, status) && status == OpenStatus::kUnreadable) {
+    why = "it cannot be read";
+    return false;
+  }
   const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    why = Reason(errno);
+    return false;
+  }
   ::close(fd);
   return true;
 }
 
 // Fills a new temporary beside target through write, flushes it and renames
 // it over target; on any failure the temporary goes and target stays.
-bool ReplaceThroughTemp(const std::string& target, const struct stat* old,
+bool ReplaceThroughTemp(const std::string& target, const struct stat* old, std::string& why,
                         const std::function<bool(int fd, const std::string& temp)>& write) {
   const int fault = g_saveFault.exchange(0);
   const std::string dir = DirOf(target);
   std::string temp;
   int fd = CreateTempIn(dir, temp);
-  if (fd < 0) return false;
-  bool ok = fault != 1 && write(fd, temp);
+  if (fd < 0) {
+    why = Reason(errno);
+    return false;
+  }
+  // The first error is the one to tell; what follows is its consequence.
+  // An injected fault reads as the medium's error.
+  int err = 0;
+  const auto failed = [&err](int e) {
+    if (err == 0) err = e != 0 ? e : EIO;
+    return false;
+  };
+  bool ok = true;
+  errno = 0;
+  if (fault == 1 || !write(fd, temp)) ok = failed(fault == 1 ? EIO : errno);
   if (ok && old) ::fchmod(fd, old->st_mode & 07777);
-  ok = ok && fault != 2 && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && fault != 3 && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (ok && (fault == 2 || ::fsync(fd) != 0)) ok = failed(fault == 2 ? EIO : errno);
+  if (::close(fd) != 0) ok = failed(errno);
+  if (ok && (fault == 3 || ::rename(temp.c_str(), target.c_str()) != 0))
+    ok = failed(fault == 3 ? EIO : errno);
   if (!ok) {
     ::unlink(temp.c_str());
+    why = Reason(err);
     return false;
   }
   // Make the rename itself durable; failing here loses nothing.
@@ -616,22 +650,28 @@ bool ReplaceThroughTemp(const std::string& target, const struct stat* old,
 
 }  // namespace
 
-bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame) {
+bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame,
+                    std::string* whyNot) {
+  std::string why;
   const std::string target = SaveTarget(path);
   struct stat old;
   bool hadOld;
-  if (!MayReplace(target, old, hadOld)) return false;
-  if (skipIfSame && FileHolds(target, bytes)) return true;
-  return ReplaceThroughTemp(target, hadOld ? &old : nullptr,
+  bool ok = MayReplace(target, old, hadOld, why);
+  if (ok && !(skipIfSame && FileHolds(target, bytes))) {
+    ok = ReplaceThroughTemp(target, hadOld ? &old : nullptr, why,
                             [&](int fd, const std::string&) { return WriteAll(fd, bytes.data(), bytes.size()); });
+  }
+  if (whyNot) *whyNot = ok ? std::string() : why;
+  return ok;
 }
 
 bool SaveFileSafelyWith(const std::string& path, const std::function<bool(const std::string& tempPath)>& write) {
+  std::string why;
   const std::string target = SaveTarget(path);
   struct stat old;
   bool hadOld;
-  if (!MayReplace(target, old, hadOld)) return false;
-  return ReplaceThroughTemp(target, hadOld ? &old : nullptr,
+  if (!MayReplace(target, old, hadOld, why)) return false;
+  return ReplaceThroughTemp(target, hadOld ? &old : nullptr, why,
                             [&](int, const std::string& temp) { return write(temp); });
 }
 

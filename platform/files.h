@@ -121,9 +121,11 @@ bool LoadStreamBytes(Stream& stream, std::vector<uint8_t>& out, int64_t maxBytes
 // or full disk never leaves a half-written file. When skipIfSame is set and
 // the file already holds exactly these bytes, nothing is written. A target
 // that exists but cannot be read, or cannot be opened for writing (a file
-// made read-only), is never replaced (false).
+// made read-only), is never replaced (false). On failure whyNot, when given,
+// gets the reason in the system's words, as they read inside a sentence
+// ("permission denied", "no space left on device"); on success it is emptied.
 bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes,
-                    bool skipIfSame = true);
+                    bool skipIfSame = true, std::string* whyNot = nullptr);
 // The same for a writer that makes the file itself: write gets the path of
 // a new empty temporary beside the target and returns whether it wrote it
 // whole; only then is it flushed and renamed over the target.

@@ -180,6 +180,10 @@ void PlayFrame(bool draw) {
 }
 
 void EndPlay(int n) {
+  // Play left with a record's name still in its field (the window closed
+  // over the new-record window) keeps the record as Escape would: its
+  // replay has already been written.
+  CommitPendingRecordName();
   if (!Hooks.NoMusic) fe::SetMusicAttributes(44100, 40);
   // Effects slowed by slow motion would stay slowed in the menus.
   fe::SetEffectsRate(1.0f);

@@ -44,30 +44,47 @@ void ReportUnreadable(const std::string& path) {
                path.c_str());
 }
 
+// Saves the file; a failure is told once, until the file saves again or
+// fails for another reason (told holds the reason last told).
+bool SaveTelling(const std::string& path, const std::vector<uint8_t>& bytes, std::string& told) {
+  std::string why;
+  if (plat::SaveFileSafely(path, bytes, true, &why)) {
+    told.clear();
+    return true;
+  }
+  if (why.empty()) why = "unknown error";
+  if (why != told)
+    std::fprintf(stderr, "velkor: %s: not saved: %s\n", path.c_str(), why.c_str());
+  told = why;
+  return false;
+}
+
 float CheckedVolume(int32_t stored) {
   const float v = static_cast<float>(stored) / 1000.0f;
   return std::clamp(v, 0.0f, 1.0f);
 }
 
-void SaveStatus() {
+bool SaveStatus() {
   // The status file may hold progress from earlier runs that this run has
   // not read yet (the records are read first at start-up).
   if (!Records.StatusRead) LoadStatus();
-  if (Records.StatusHeld) return;
+  if (Records.StatusHeld) return false;
   plat::MemoryStream out;
   for (int v : Records.LevelStatus) out.WriteInt(v);
   for (int v : Records.RowBonus) out.WriteInt(v);
-  plat::SaveFileSafely(kStatusPath, out.Bytes());
+  return SaveTelling(kStatusPath, out.Bytes(), Records.SaveFailures[kStatusPath]);
 }
 
-void SaveRecords() {
-  if (RecordsPath() == Records.RecordsHeldPath) return;
+bool SaveRecords() {
+  const std::string path = RecordsPath();
+  // No path: a pack name that would lead out of the packs folder.
+  if (path.empty() || path == Records.RecordsHeldPath) return false;
   plat::MemoryStream out;
   for (int l = 0; l < kLevels; ++l)
     for (int p = 0; p < kPlaces; ++p) out.WriteInt(Records.RecordTimes[l][p]);
   for (int l = 0; l < kLevels; ++l)
     for (int p = 0; p < kPlaces; ++p) out.WriteLine(Records.RecordNames[l][p]);
-  plat::SaveFileSafely(RecordsPath(), out.Bytes());
+  return SaveTelling(path, out.Bytes(), Records.SaveFailures[path]);
 }
 
 }  // namespace
@@ -124,9 +141,9 @@ void LoadRecords() {
   ReportUnreadable(path);
 }
 
-void SaveRecordsAndStatus() {
-  SaveRecords();
-  SaveStatus();
+bool SaveRecordsAndStatus() {
+  const bool records = SaveRecords();
+  return SaveStatus() && records;
 }
 
 void LoadStatus() {
@@ -223,7 +240,7 @@ void InitConfig() {
     for (int v : {1000, 1000, d.KeyBindUp, d.KeyBindDown, d.KeyBindLeft, d.KeyBindRight,
                   d.KeyBindSlowMo, 1, 0})
       out.WriteInt(v);
-    plat::SaveFileSafely(kConfigPath, out.Bytes());
+    SaveTelling(kConfigPath, out.Bytes(), Settings.ConfigSaveFailure);
   }
   LoadConfig();
 }
@@ -254,8 +271,8 @@ void LoadConfig() {
   ReportUnreadable(kConfigPath);
 }
 
-void SaveConfig() {
-  if (Settings.ConfigHeld) return;
+bool SaveConfig() {
+  if (Settings.ConfigHeld) return false;
   plat::MemoryStream out;
   // Formed in double from the single-precision volume and truncated: 0.9f
   // is stored as 899.
@@ -265,7 +282,7 @@ void SaveConfig() {
                 Settings.KeyBindRight, Settings.KeyBindSlowMo, Settings.FullScreen,
                 Settings.GraphicsDriverChoice})
     out.WriteInt(v);
-  plat::SaveFileSafely(kConfigPath, out.Bytes());
+  return SaveTelling(kConfigPath, out.Bytes(), Settings.ConfigSaveFailure);
 }
 
 void RemoveLeftoverSaves() {

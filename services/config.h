@@ -1,6 +1,7 @@
 // Settings ("Data/config.dat"), records ("scores.dat" of each pack) and the
 // built-in pack's progress status ("status.dat").
 #pragma once
+#include <map>
 #include <string>
 
 #include "platform/input.h"
@@ -26,6 +27,9 @@ struct SettingsVars {
   int GraphicsDriverChoice = 0;
   // The settings file is there but could not be read: it is not written.
   bool ConfigHeld = false;
+  // Why the last save of the settings failed, as told on stderr; "" while
+  // saves succeed.
+  std::string ConfigSaveFailure;
 };
 extern SettingsVars Settings;
 
@@ -46,13 +50,21 @@ struct RecordsVars {
   // the records file's path ("" for none) and the status file.
   std::string RecordsHeldPath;
   bool StatusHeld = false;
+  // Why the last save of a records file (by path) or of the status file
+  // failed, as told on stderr; "" or no entry while saves succeed.
+  std::map<std::string, std::string> SaveFailures;
 };
 extern RecordsVars Records;
 
 void ResetAllRecords();
 void ResetLevelRecords(int level);
 void LoadRecords();
-void SaveRecordsAndStatus();
+// The saves return whether the file now holds what is in memory. One that
+// fails keeps the values in memory for the next try and says so on stderr,
+// once until a save of that file succeeds again or fails for another
+// reason: the dispatcher tries on every pass. A file held back because it
+// could not be read is not written and not reported again.
+bool SaveRecordsAndStatus();
 void LoadStatus();
 int FindRecordPlace(int level, int time);
 void InsertRecord(int level, int time, const std::string& name);
@@ -62,7 +74,7 @@ void UnlockLevels();
 void UpdateRowBonuses();
 void InitConfig();
 void LoadConfig();
-void SaveConfig();
+bool SaveConfig();
 
 // Minutes "." two-digit seconds ":" three-digit milliseconds: "1.01:234".
 std::string TimeText(int ms);

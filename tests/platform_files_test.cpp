@@ -302,16 +302,23 @@ TEST_F(FilesTest, SaveFileSafely) {
   ASSERT_TRUE(plat::SaveFileSafely(P("s.dat"), Bytes("two!")));
   EXPECT_EQ(Get("s.dat"), "two!");
 
-  // Failure at any step leaves the old file and no temporary behind.
+  // Failure at any step leaves the old file and no temporary behind, and
+  // says why in the system's words as they read inside a sentence.
+  std::string why;
   for (int step = 1; step <= 3; ++step) {
     plat::SetSafeSaveFaultForTests(step);
-    EXPECT_FALSE(plat::SaveFileSafely(P("s.dat"), Bytes("three"))) << step;
+    EXPECT_FALSE(plat::SaveFileSafely(P("s.dat"), Bytes("three"), true, &why)) << step;
+    EXPECT_EQ(why, "input/output error") << step;
     EXPECT_EQ(Get("s.dat"), "two!") << step;
     EXPECT_EQ(names(), std::vector<std::string>{"s.dat"}) << step;
   }
-  EXPECT_FALSE(plat::SaveFileSafely(P("nodir/s.dat"), Bytes("x")));
+  EXPECT_FALSE(plat::SaveFileSafely(P("nodir/s.dat"), Bytes("x"), true, &why));
+  EXPECT_EQ(why, "no such file or directory");
   fs::create_directories(P("adir"));
-  EXPECT_FALSE(plat::SaveFileSafely(P("adir"), Bytes("x")));
+  EXPECT_FALSE(plat::SaveFileSafely(P("adir"), Bytes("x"), true, &why));
+  EXPECT_EQ(why, "is a directory");
+  EXPECT_TRUE(plat::SaveFileSafely(P("s.dat"), Bytes("two!"), true, &why));
+  EXPECT_EQ(why, "");
   EXPECT_TRUE(fs::is_directory(P("adir")));
   EXPECT_EQ(names(), (std::vector<std::string>{"adir", "s.dat"}));
 

@@ -3,6 +3,8 @@
 // play harness up to the record and the opened level surviving a restart.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 
 #include "frontend/dispatcher.h"
 #include "frontend/startup.h"
@@ -22,6 +24,7 @@
 #include "services/popup.h"
 #include "services/resources.h"
 #include "services/textfield.h"
+#include "support/bytes.h"
 #include "support/play_support.h"
 #include "support/sandbox.h"
 #include "support/screenshots.h"
@@ -372,6 +375,103 @@ TEST(PopupRunTest, FinishTypeANameGoOnAndFindItAllAfterARestart) {
   const std::string text(scores.begin() + 1020, scores.end());
   EXPECT_EQ(text.substr(15 * 10, 6), "Zoe!\r\n");  // line 15: level 3, place 0
   ResetEverything();
+}
+
+// Closing the window over the new-record window leaves play through the quit
+// request, not through the popup's buttons: the record is kept as Escape
+// keeps it, and reaches the disk beside the replay already written for it.
+TEST(PopupRunTest, ClosingTheWindowOverTheRecordWindowKeepsTheRecordWithItsReplay) {
+  enum When { kFadingIn, kTyped, kAfterEscape };
+  const struct {
+    const char* name;
+    When when;
+    const char* kept;
+  } cases[] = {
+      {"before the field has the focus", kFadingIn, ""},  // the name offered: none yet
+      {"with a name typed", kTyped, "abc"},
+      {"after Escape", kAfterEscape, "abc"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    vtest::GameSandbox sandbox(2);
+    std::filesystem::create_directories(sandbox.Path("Data/Packs/mine/Levels"));
+    const std::vector<uint8_t> level = play::EncodeLevel(SmallLevel());
+    std::ofstream(sandbox.Path("Data/Packs/mine/Levels/1.doy"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(level.data()), static_cast<std::streamsize>(level.size()));
+
+    namespace pt = plat::test;
+    bool started = false, escaped = false, recordEscaped = false, closed = false;
+    std::string typed = "abc";
+    pt::SetFrameHook([&](int64_t frame) {
+      if (closed) return;
+      if (frame > 30000) {  // a run that never finishes must still end
+        ADD_FAILURE() << "no new-record window";
+        closed = true;
+        pt::RequestClose();
+        return;
+      }
+      const fe::GInput& field = *fe::Res.RecordNameInput;
+      switch (fe::Game.GameState) {
+        case fe::kStateSplash: pt::KeyTap(plat::vk::Space); return;
+        case fe::kStateMainMenu:
+          if (started) return;
+          started = true;
+          fe::Game.CurrentPack = "mine";  // as the options' pack list does
+          fe::LoadRecords();
+          fe::SetGameState(fe::kStatePlay, 1, fe::KeepValue);
+          return;
+        case fe::kStatePlay: break;
+        default: return;
+      }
+      if (Popup.PopupKind == play::kPopupLevelStart && Popup.PopupState == play::kPopupOpen &&
+          !escaped) {
+        escaped = true;
+        pt::KeyTap(plat::vk::Escape);
+        pt::KeyPress(fe::Settings.KeyBindRight);  // held from the countdown to the exit
+      }
+      if (Popup.PopupKind != play::kPopupNewRecord) return;
+      pt::KeyRelease(fe::Settings.KeyBindRight);
+      bool close = false;
+      if (c.when == kFadingIn) {
+        close = Popup.PopupState == play::kPopupFadingIn;
+      } else if (field.active && !typed.empty()) {
+        pt::TypeChar(typed.front());
+        typed.erase(0, 1);
+      } else if (c.when == kTyped) {
+        close = typed.empty() && field.text == "abc";
+      } else if (!recordEscaped) {
+        recordEscaped = typed.empty() && field.text == "abc";
+        if (recordEscaped) pt::KeyTap(plat::vk::Escape);
+      } else {
+        close = !field.visible;  // Escape's fade-out has taken the name
+      }
+      if (close) {
+        closed = true;
+        pt::RequestClose();
+      }
+    });
+    int code = -1000;
+    try {
+      fe::StartProgram();
+    } catch (const vtest::ProgramExit& e) {
+      code = e.code;
+    }
+    pt::SetFrameHook(nullptr);
+    EXPECT_EQ(code, 0);
+    ASSERT_TRUE(closed);
+
+    // What the next start finds: the record, and the replay of that run.
+    std::vector<uint8_t> replay;
+    ASSERT_TRUE(plat::LoadFileBytes(sandbox.Path("Data/Packs/mine/replays/1.doyplay"), replay));
+    ASSERT_GE(replay.size(), 4u);
+    ResetEverything();
+    fe::Game.CurrentPack = "mine";
+    fe::LoadRecords();
+    EXPECT_EQ(fe::Records.RecordTimes[1][0], vtest::IntAt(replay, 0));
+    EXPECT_EQ(fe::Records.RecordNames[1][0], c.kept);
+    EXPECT_EQ(fe::Records.RecordTimes[1][1], fe::EmptyRecordTime);  // kept once
+    ResetEverything();
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "services/resources.h"
 #include "support/bytes.h"
 #include "support/sandbox.h"
+#include "support/unprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -178,6 +179,61 @@ TEST_F(FilesTest, AFailedSaveLeavesTheOldFileWhole) {
   size_t n = 0;
   for (const auto& e : fs::directory_iterator(P("Data"))) n += e.is_regular_file();
   EXPECT_EQ(n, 1u);
+}
+
+// A save that fails is told on stderr, naming the file and why, once until
+// the file saves again or fails for another reason; the values stay in
+// memory, so a later pass saves them. Each pass saves all three files, as
+// the dispatcher does.
+TEST_F(FilesTest, AFailedSaveIsToldOnceAndTriedAgainOnEveryPass) {
+  const struct {
+    const char* file;
+    void (*change)();
+    bool (*save)();
+    size_t offset;
+    int32_t value;
+  } cases[] = {
+      {"Data/config.dat", [] { fe::Settings.KeyBindUp = 38; }, fe::SaveConfig, 8, 38},
+      {"data/packs/base/scores.dat", [] { fe::Records.RecordTimes[1][0] = 61234; },
+       fe::SaveRecordsAndStatus, 20, 61234},
+      {"data/packs/base/status.dat", [] { fe::Records.LevelStatus[3] = 2; },
+       fe::SaveRecordsAndStatus, 12, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    vtest::ResetAllState();
+    fe::InitConfig();
+    fe::LoadRecords();
+    fe::LoadStatus();
+    const std::string path = P(c.file);
+    ::chmod(path.c_str(), 0444);
+    vtest::GiveToOrdinaryUser(dir_);
+    const auto pass = [&c] {
+      const bool records = fe::SaveRecordsAndStatus();
+      const bool config = fe::SaveConfig();
+      return c.save == fe::SaveConfig ? config : records;
+    };
+    testing::internal::CaptureStderr();
+    // Run as a user whom the file's mode refuses; its answer is whether
+    // every pass went as expected.
+    const int asExpected = vtest::AsOrdinaryUser([&] {
+      c.change();
+      bool ok = !pass() && !pass() && !pass();  // read-only: told once
+      ::chmod(path.c_str(), 0644);
+      plat::SetSafeSaveFaultForTests(1);
+      ok = !pass() && ok;  // another reason: told
+      ok = pass() && ok;   // saved at last
+      ::chmod(path.c_str(), 0444);
+      return !pass() && !pass() && ok;  // read-only again: told again once
+    });
+    const std::string said = testing::internal::GetCapturedStderr();
+    plat::SetSafeSaveFaultForTests(0);
+    EXPECT_EQ(asExpected, 1);
+    const std::string denied = std::string("velkor: ") + c.file + ": not saved: permission denied\n";
+    EXPECT_EQ(said, denied + "velkor: " + c.file + ": not saved: input/output error\n" + denied);
+    EXPECT_EQ(IntAt(ReadAll(path), c.offset), c.value);
+    ::chmod(path.c_str(), 0644);
+  }
 }
 
 // ---------------------------------------------------------------- records

@@ -14,6 +14,7 @@
 #include "frontend/driverchoice.h"
 #include "frontend/startup.h"
 #include "platform/files.h"
+#include "platform/gfx.h"
 #include "platform/headless.h"
 #include "platform/system.h"
 #include "services/config.h"
@@ -121,39 +122,68 @@ TEST(StartupTest, CommandLineArgumentsJoinWithoutSeparator) {
   EXPECT_EQ(fe::JoinCommandLine(), "abc");
 }
 
-// Clicks at the given points, one every other frame; returns the flips the
-// choice screen ran.
-int64_t ChooseDriverWithClicks(const std::vector<std::pair<int, int>>& clicks) {
-  int64_t flips = 0;
-  plat::test::SetFrameHook([&](int64_t f) {
-    flips = f + 1;
-    if (f == 1) {
+// Runs the choice screen with one click at (x, y); returns the driver chosen,
+// or 0 when the screen still asked in the frame after the click.
+int ChoiceForClick(int x, int y, bool shoot) {
+  bool clicked = false;
+  plat::test::SetFrameHook([&](int64_t) {
+    if (clicked) {
+      if (fe::Settings.GraphicsDriverChoice == 0) fe::Settings.GraphicsDriverChoice = -1;
+      return;
+    }
+    clicked = true;
+    // Asking which driver to use must not load one of them.
+    EXPECT_EQ(plat::RendererName(), "software");
+    if (shoot) {
       EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath("driver_choice")));
-      // Asking which driver to use must not load one of them.
-      EXPECT_EQ(plat::RendererName(), "software");
     }
-    const size_t i = static_cast<size_t>(f / 2);
-    if (f % 2 == 0 && i < clicks.size()) {
-      plat::test::MouseMove(clicks[i].first, clicks[i].second);
-      plat::test::MousePress(1);
-      plat::test::MouseRelease(1);
-    }
-    if (f > 100) fe::Settings.GraphicsDriverChoice = -1;  // never hang
+    plat::test::MouseMove(x, y);
+    plat::test::MousePress(1);
+    plat::test::MouseRelease(1);
   });
   fe::RunDriverChoice();
   plat::test::SetFrameHook(nullptr);
-  return flips;
+  const int chosen = fe::Settings.GraphicsDriverChoice;
+  fe::Settings.GraphicsDriverChoice = 0;
+  return chosen < 0 ? 0 : chosen;
 }
 
-TEST(DriverChoiceTest, OnlyTheTwoBandsChooseAndTheBandIsOpenAtBothEnds) {
+// A click anywhere on either picture, or beside it towards its side of the
+// screen, chooses its driver; between the two, and on or outside the edges
+// of the band (y 281..319), nothing does.
+TEST(DriverChoiceTest, EachPictureChoosesItsDriverWhereverItIsClicked) {
   vtest::GameSandbox sandbox(0);
-  // Off the pictures, on the Direct3D picture's left half, and on the band's
-  // edges: nothing; then the left area chooses OpenGL.
-  EXPECT_EQ(ChooseDriverWithClicks({{450, 300}, {560, 300}, {600, 300}, {150, 280}, {150, 320}, {250, 300}}), 12);
-  EXPECT_EQ(fe::Settings.GraphicsDriverChoice, 1);
-  fe::Settings.GraphicsDriverChoice = 0;
-  EXPECT_EQ(ChooseDriverWithClicks({{650, 319}}), 2);
-  EXPECT_EQ(fe::Settings.GraphicsDriverChoice, 2);
+  // The pictures as the screen draws them: centred at x 200 and 600.
+  const plat::ImagePtr gl = plat::LoadImage("gfx/menu/opengl.png");
+  const plat::ImagePtr sw = plat::LoadImage("gfx/menu/directx.png");
+  ASSERT_TRUE(gl && sw);
+  const int glLeft = 200 - gl->width / 2, glRight = glLeft + gl->width - 1;
+  const int swLeft = 600 - sw->width / 2, swRight = swLeft + sw->width - 1;
+  ASSERT_LT(glRight, 300);
+  ASSERT_GT(swLeft, 500);
+  const struct {
+    const char* where;
+    int x, y, chosen;
+  } cases[] = {
+      {"first picture, left edge", glLeft, 300, 1},
+      {"first picture, right edge", glRight, 300, 1},
+      {"right of the first picture", 299, 300, 1},
+      {"between the two", 300, 300, 0},
+      {"between the two", 500, 300, 0},
+      {"left of the second picture", 501, 300, 2},
+      {"second picture, left edge", swLeft, 300, 2},
+      {"second picture, left half", 560, 300, 2},
+      {"second picture, right edge", swRight, 300, 2},
+      {"first, band's top row", 150, 281, 1},
+      {"first, below the band", 150, 320, 0},
+      {"second, above the band", 560, 280, 0},
+      {"second, band's bottom row", 560, 319, 2},
+  };
+  bool first = true;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChoiceForClick(c.x, c.y, first), c.chosen) << c.where << " (" << c.x << ", " << c.y << ")";
+    first = false;
+  }
 }
 
 TEST(DriverChoiceTest, AnArgumentAsksAgainAndTheFirstPassStoresTheNewChoice) {
