@@ -129,8 +129,8 @@ void DrawArrow(int step) {
   }
 }
 
-// The first row shows the named pack when it is past the box's rows, else
-// the list starts at its top.
+// Brings the named pack into view: into the last row when it lies past the
+// box's rows, else the list shows from its top.
 void ShowInList(const std::string& name) {
   const auto at = std::find(Packs.PackNames.begin(), Packs.PackNames.end(), name);
   const int index = static_cast<int>(at - Packs.PackNames.begin());
