@@ -135,7 +135,7 @@ void ReadPointer() {
 // (or, with no other pack, the new-pack dialog) stays open.
 void ForceDialogOnBuiltInPack() {
   if (!fe::IsBasePack()) return;
-  if (!Packs.PackNames[0].empty()) {
+  if (!Packs.PackNames.empty()) {
     L().EditorDialog = kDialogPackList;
   } else {
     L().EditorDialog = kDialogNewPack;

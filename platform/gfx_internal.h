@@ -110,6 +110,8 @@ void PushChar(int ch);
 // was held since FlushTyping).
 void PushKeyText(int ch);
 void MouseButtonEvent(int button, bool down);
+// Wheel notches, positive up.
+void MouseWheelEvent(int notches);
 void MouseMoveTarget(int x, int y);
 void RequestTerminate();
 void ResetInput();

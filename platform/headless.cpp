@@ -66,6 +66,7 @@ void TypeChar(int ch) { detail::PushChar(ch); }
 void MouseMove(int x, int y) { detail::MouseMoveTarget(x, y); }
 void MousePress(int button) { detail::MouseButtonEvent(button, true); }
 void MouseRelease(int button) { detail::MouseButtonEvent(button, false); }
+void TurnWheel(int notches) { detail::MouseWheelEvent(notches); }
 void ReleaseAll() { detail::ReleaseHeld(); }
 void RequestClose() { detail::RequestTerminate(); }
 

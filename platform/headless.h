@@ -29,6 +29,7 @@ void TypeChar(int ch);
 void MouseMove(int x, int y);
 void MousePress(int button);
 void MouseRelease(int button);
+void TurnWheel(int notches);  // positive up (away from the user), negative down
 void ReleaseAll();
 void RequestClose();        // as if the window's close button was pressed
 

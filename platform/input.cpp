@@ -25,6 +25,7 @@ struct InputState {
   std::array<int, 256> keyHits{};
   std::array<bool, 4> mouseDown{};
   std::array<int, 4> mouseHits{};
+  int wheel = 0;
   std::deque<int> chars;
   // Keys that were down when typing began (FlushTyping): their repeats type
   // nothing until the key is pressed anew. textFromStaleKey: the last key
@@ -184,6 +185,8 @@ void MouseButtonEvent(int button, bool down) {
   gInput.mouseDown[button] = down;
 }
 
+void MouseWheelEvent(int notches) { gInput.wheel += notches; }
+
 void MouseMoveTarget(int x, int y) {
   const Video& v = Vid();
   gInput.mouseX = std::clamp(x, 0, v.targetW - 1);
@@ -280,9 +283,16 @@ int MouseHit(int button) {
 
 bool MouseDown(int button) { return detail::ValidButton(button) && gInput.mouseDown[button]; }
 
+int MouseWheel() {
+  const int n = gInput.wheel;
+  gInput.wheel = 0;
+  return n;
+}
+
 void FlushMouse() {
   gInput.mouseDown.fill(false);
   gInput.mouseHits.fill(0);
+  gInput.wheel = 0;
 }
 
 namespace {
@@ -338,6 +348,11 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_MOUSEBUTTONUP:
       MouseWindowEvent(e.button.x, e.button.y);
       detail::MouseButtonEvent(ButtonFor(e.button.button), e.type == SDL_MOUSEBUTTONDOWN);
+      break;
+    case SDL_MOUSEWHEEL:
+      // Taken as the system reports it (a natural-scrolling setting
+      // included), so lists move as they do in the player's other programs.
+      detail::MouseWheelEvent(e.wheel.y);
       break;
     default: break;
   }

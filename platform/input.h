@@ -37,6 +37,9 @@ int MouseX();
 int MouseY();
 int MouseHit(int button);  // 1 left, 2 right, 3 middle
 bool MouseDown(int button);
+// Wheel notches turned since the last call: positive up (away from the
+// user), negative down, in the direction the system's setting gives them.
+int MouseWheel();
 void FlushMouse();
 
 // Reads pending window events into the input state. Flip() calls it.

@@ -126,6 +126,32 @@ class EditorTest : public ::testing::Test {
     Frames(static_cast<int>(text.size()) + 2);
   }
   void Shot(const std::string& name) { EXPECT_TRUE(plat::SaveScreenshot(vtest::ShotPath(name))); }
+  static std::string PackName(int i) { return "pack" + std::to_string(10 + i); }
+  // The row of the open pack list that shows the pack, -1 when none does.
+  static int RowOf(const std::string& name) {
+    for (int row = 0; row < ed::PackListMax; ++row)
+      if (ed::PackInRow(row) == name) return row;
+    return -1;
+  }
+  // Brings the pack into the open list's box with the arrows or the wheel,
+  // as a player would, and clicks its row.
+  void Choose(const std::string& name, bool wheel) {
+    const auto& names = ed::Packs.PackNames;
+    const int index = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    ASSERT_LT(index, static_cast<int>(names.size())) << name << " is not on the list";
+    for (int tries = 0; RowOf(name) < 0; ++tries) {
+      ASSERT_LT(tries, 100) << name << " never comes into view";
+      const bool down = index > ed::Packs.PackListTop;
+      if (wheel) {
+        pt::MouseMove(600, 300);
+        pt::TurnWheel(down ? -1 : 1);
+        Frames(1);
+      } else {
+        Click(734, down ? 468 : 132);
+      }
+    }
+    Click(550, 124 + 16 * RowOf(name) + 8);
+  }
 
   std::unique_ptr<vtest::GameSandbox> sandbox_;
 };
@@ -475,18 +501,18 @@ TEST_F(EditorTest, TheBuiltInPackForcesTheNewPackDialogOrThePackList) {
   EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
 }
 
-TEST_F(EditorTest, ThePackListIsSortedCappedAndLeavesBaseOutOnlyInTheEditor) {
+TEST_F(EditorTest, ThePackListIsSortedAndLeavesBaseOutOnlyInTheEditor) {
   for (const char* name : {"Base", "BASE", "zeta", "Alpha", "beta"}) MakePack(name, false);
   std::ofstream(sandbox_->Path("Data/Packs/afile")) << "x";
   ed::ScanPacks(1);
-  EXPECT_EQ(std::vector<std::string>(ed::Packs.PackNames, ed::Packs.PackNames + 4),
-            (std::vector<std::string>{"Alpha", "beta", "zeta", ""}));
+  EXPECT_EQ(ed::Packs.PackNames, (std::vector<std::string>{"Alpha", "beta", "zeta"}));
+  EXPECT_EQ(ed::PackInRow(3), "");
   ed::ScanPacks(0);
-  EXPECT_EQ(std::vector<std::string>(ed::Packs.PackNames, ed::Packs.PackNames + 7),
-            (std::vector<std::string>{"Alpha", "BASE", "Base", "base", "beta", "zeta", ""}));
+  EXPECT_EQ(ed::Packs.PackNames, (std::vector<std::string>{"Alpha", "BASE", "Base", "base", "beta", "zeta"}));
   for (int i = 0; i < 30; ++i) MakePack("p" + std::to_string(100 + i), false);
   ed::ScanPacks(1);
-  EXPECT_EQ(ed::Packs.PackNames[21], "p119");
+  EXPECT_EQ(ed::Packs.PackNames.size(), 33u);
+  EXPECT_EQ(ed::PackInRow(21), "p119");
   // The options form: the pack and its records, the level untouched. The
   // click area reaches 8 pixels right of the highlight.
   Level.TileGrid[0][0] = 5;
@@ -502,18 +528,140 @@ TEST_F(EditorTest, ThePackListIsSortedCappedAndLeavesBaseOutOnlyInTheEditor) {
   EXPECT_EQ(Level.TileGrid[0][0], 5);
 }
 
-// More packs than rows sort before it: the options still offer the
-// campaign, also with its folder gone; the editor's list does not.
+// The options list the campaign in its place among more packs than rows,
+// also with its folder gone, and open on it while it is current; the
+// editor's list leaves it out.
 TEST_F(EditorTest, TheOptionsListAlwaysHoldsTheBuiltInPack) {
   for (int i = 0; i < 23; ++i) MakePack("a" + std::to_string(10 + i), false);
+  fe::Game.CurrentPack = "base";
   for (bool folder : {true, false}) {
     if (!folder) fs::remove_all(sandbox_->Path("Data/Packs/base"));
     ed::ScanPacks(0);
-    EXPECT_EQ(ed::Packs.PackNames[20], "a30") << folder;
-    EXPECT_EQ(ed::Packs.PackNames[21], "base") << folder;
+    EXPECT_EQ(ed::Packs.PackNames.size(), 24u) << folder;
+    EXPECT_EQ(ed::Packs.PackNames[23], "base") << folder;
+    EXPECT_EQ(ed::PackInRow(21), "base") << folder;
   }
   ed::ScanPacks(1);
-  EXPECT_EQ(ed::Packs.PackNames[21], "a31");
+  EXPECT_EQ(ed::Packs.PackNames.size(), 23u);
+  EXPECT_EQ(ed::Packs.PackNames[22], "a32");
+  EXPECT_EQ(ed::PackInRow(0), "a10");
+}
+
+// Arrows stand in the right ends of the first and last rows, each only
+// while the list goes on past the box that way.
+TEST_F(EditorTest, ScrollArrowsAreDrawnOnlyWhereThereIsMoreToSee) {
+  struct Case {
+    int packs, top;
+    bool up, down;
+  } cases[] = {
+      {3, 0, false, false},  {22, 0, false, false}, {23, 0, false, true}, {23, 1, true, false},
+      {40, 0, false, true},  {40, 9, true, true},   {40, 18, true, false},
+  };
+  int made = 0;
+  fe::Game.MenuMouseX = fe::Game.MenuMouseY = 0;
+  for (const Case& c : cases) {
+    for (; made < c.packs; ++made) MakePack(PackName(made), false);
+    ed::ScanPacks(1);
+    ed::Packs.PackListTop = c.top;
+    plat::Cls();
+    ed::DrawPackList();
+    const std::vector<uint32_t> px = plat::ReadTargetPixels();
+    // A point inside each triangle and one on each cell's left line: the
+    // box's light outline colour over the black screen, or black.
+    auto lit = [&](int x, int y) { return (px[static_cast<size_t>(y) * 800 + x] & 0xFF) > 100; };
+    EXPECT_EQ(lit(733, 132), c.up) << c.packs << " from " << c.top;
+    EXPECT_EQ(lit(726, 130), c.up) << c.packs << " from " << c.top;
+    EXPECT_EQ(lit(733, 467), c.down) << c.packs << " from " << c.top;
+    EXPECT_EQ(lit(726, 470), c.down) << c.packs << " from " << c.top;
+  }
+}
+
+// The wheel over the box moves the list three rows a notch, an arrow one row
+// a click and on by itself while held; the arrow cells never pick a pack,
+// while a list that fits keeps its rows whole.
+TEST_F(EditorTest, TheWheelAndTheArrowsMoveTheListAndPickNoPack) {
+  constexpr int kNone = -1;
+  struct Case {
+    const char* what;
+    int packs, top, x, y;
+    bool click;
+    int held, wheel, wantTop, wantPick;
+  } cases[] = {
+      {"fits: up cell is row 0", 22, 0, 734, 132, true, 0, 0, 0, 0},
+      {"fits: down cell is row 21", 22, 0, 734, 468, true, 0, 0, 0, 21},
+      {"down arrow", 40, 0, 734, 468, true, 0, 0, 1, kNone},
+      {"up arrow", 40, 18, 734, 132, true, 0, 0, 17, kNone},
+      {"up arrow at the top", 40, 0, 726, 124, true, 0, 0, 0, kNone},
+      {"down arrow at the end", 40, 18, 741, 475, true, 0, 0, 18, kNone},
+      {"beside the arrow", 40, 5, 725, 132, true, 0, 0, 5, 5},
+      {"under the up arrow", 40, 5, 734, 140, true, 0, 0, 5, 6},
+      {"held to just before the repeat", 40, 5, 734, 468, true, 19, 0, 6, kNone},
+      {"held: three repeats", 40, 5, 734, 468, true, 28, 0, 9, kNone},
+      {"held on the up arrow to the top", 40, 5, 734, 132, true, 60, 0, 0, kNone},
+      {"wheel down", 40, 5, 600, 300, false, 0, -2, 11, kNone},
+      {"wheel up", 40, 5, 600, 300, false, 0, 1, 2, kNone},
+      {"wheel down past the end", 40, 5, 600, 300, false, 0, -9, 18, kNone},
+      {"wheel over the header", 40, 5, 600, 105, false, 0, -1, 8, kNone},
+      {"wheel left of the box", 40, 5, 449, 300, false, 0, -1, 5, kNone},
+  };
+  int made = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (; made < c.packs; ++made) MakePack(PackName(made), false);
+    fe::Game.CurrentPack = "base";
+    ed::ScanPacks(1);
+    ed::Packs.PackListTop = c.top;
+    fe::Game.MenuMouseX = c.x;
+    fe::Game.MenuMouseY = c.y;
+    pt::TurnWheel(c.wheel);
+    play::Input.MouseClick = c.click;
+    play::Input.MouseDown1 = c.click;
+    ed::PickPackFromList(0);
+    play::Input.MouseClick = 0;
+    for (int i = 0; i < c.held; ++i) ed::PickPackFromList(0);
+    play::Input.MouseDown1 = 0;
+    EXPECT_EQ(ed::Packs.PackListTop, c.wantTop);
+    EXPECT_EQ(fe::Game.CurrentPack, c.wantPick == kNone ? "base" : PackName(c.wantPick));
+  }
+  // Turns made before the list is shown are dropped.
+  pt::TurnWheel(-3);
+  ed::ScanPacks(1);
+  fe::Game.MenuMouseX = 600;
+  fe::Game.MenuMouseY = 300;
+  ed::PickPackFromList(0);
+  EXPECT_EQ(ed::Packs.PackListTop, 0);
+}
+
+// Forty packs, each chosen from the editor's list through the load-pack
+// button, reached with the arrows or the wheel; the list opens on the pack
+// in hand. A forty-first made then is current and listed at once, in view,
+// and can be chosen again once another was.
+TEST_F(EditorTest, EveryPackOfFortyAndOneMadeBesideThemIsChosenFromTheEditorsList) {
+  for (int i = 0; i < 40; ++i) MakePack(PackName(i), false);
+  Enter();  // the campaign in hand: the list is open
+  for (int k = 0; k < 40; ++k) {
+    SCOPED_TRACE(PackName(k));
+    if (Level.EditorDialog != ed::kDialogPackList) {
+      Button(ed::kToolLoadPack);
+      ASSERT_EQ(Level.EditorDialog, ed::kDialogPackList);
+      EXPECT_GE(RowOf(fe::Game.CurrentPack), 0);
+    }
+    Choose(PackName(k), k % 2 == 1);
+    EXPECT_EQ(fe::Game.CurrentPack, PackName(k));
+    EXPECT_EQ(Level.EditorDialog, ed::kDialogNone);
+    Frames(10);
+  }
+  Button(ed::kToolNewPack);
+  Type("zz made\n");
+  ASSERT_EQ(fe::Game.CurrentPack, "zz made");
+  EXPECT_EQ(ed::Packs.PackNames.size(), 41u);
+  EXPECT_EQ(RowOf("zz made"), 21);
+  for (const std::string& pack : {PackName(0), std::string("zz made")}) {
+    Frames(10);
+    Button(ed::kToolLoadPack);
+    Choose(pack, pack == PackName(0));
+    EXPECT_EQ(fe::Game.CurrentPack, pack);
+  }
 }
 
 TEST_F(EditorTest, BadPackNamesAndFoldersThatCannotBeMadeLeaveEverythingAsItWas) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "editor/packs.h"
 #include "frontend/dispatcher.h"
 #include "frontend/keysetup.h"
 #include "frontend/levelselect.h"
@@ -67,6 +69,13 @@ class MenuScreensTest : public vtest::ScreenTest {
 };
 
 void PackSelect() { fe::RunPackLevelSelect(1); }
+
+// The row of the options' pack list that shows the pack, -1 when none does.
+int RowOf(const std::string& name) {
+  for (int row = 0; row < editor::PackListMax; ++row)
+    if (editor::PackInRow(row) == name) return row;
+  return -1;
+}
 void PointAtCell(int k) { pt::MouseMove(14 + 34 * (k % 10) + 16, 80 + 34 * (k / 10) + 10); }
 
 // The point inside cell k clear of its number shows more than the
@@ -232,6 +241,46 @@ TEST_F(MenuScreensTest, OptionsButtonsRestWhileAnUploadPageIsShownButThePackList
   Run(fe::kStateOptions, fe::RunOptions, s);
   EXPECT_EQ(s.flips, 12);
   EXPECT_EQ(fe::Game.GameState, fe::kStateKeySetup);
+}
+
+// Forty packs and the campaign, each chosen from the options' list, which
+// opens on the current pack: down the list reaching each with the arrows,
+// then back up with the wheel.
+TEST_F(MenuScreensTest, EveryPackOfFortyIsChosenFromTheOptionsList) {
+  for (int i = 0; i < 40; ++i) fs::create_directories(sandbox_->Path("Data/Packs/pack" + std::to_string(10 + i)));
+  fe::Game.CurrentPack = "pack40";
+  const std::vector<std::string>& names = editor::Packs.PackNames;
+  std::vector<std::string> order, chosen;
+  std::string clicked;
+  size_t next = 0;
+  bool openedOnCurrent = false;
+  FrameScript s;
+  s.every = [&](int64_t f) {
+    if (f == 0) {
+      ASSERT_EQ(names.size(), 41u);
+      openedOnCurrent = RowOf("pack40") == 21;  // brought just into view
+      order = names;
+      order.insert(order.end(), names.rbegin() + 1, names.rend());
+    }
+    if (!clicked.empty() && fe::Game.CurrentPack == clicked) chosen.push_back(clicked), ++next;
+    clicked.clear();
+    if (next == order.size()) return pt::KeyTap(27);
+    const std::string& target = order[next];
+    const bool up = std::find(names.begin(), names.end(), target) - names.begin() < editor::Packs.PackListTop;
+    if (const int row = RowOf(target); row >= 0) {
+      clicked = target;
+      Click(550, 124 + 16 * row + 8);
+    } else if (next >= names.size()) {
+      pt::MouseMove(600, 300);
+      pt::TurnWheel(up ? 1 : -1);
+    } else {
+      Click(734, up ? 132 : 468);
+    }
+  };
+  Run(fe::kStateOptions, fe::RunOptions, s);
+  EXPECT_TRUE(openedOnCurrent);
+  EXPECT_EQ(chosen, order);
+  EXPECT_EQ(fe::Game.GameState, fe::kStateMainMenu);
 }
 
 // ------------------------------------------------------------------- keys

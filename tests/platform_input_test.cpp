@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <set>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/gfx.h"
@@ -183,6 +184,40 @@ TEST_F(InputTest, WindowEventsFeedKeysCharsMouseAndClose) {
   PollSystem();
   EXPECT_TRUE(AppTerminate());
   EXPECT_EQ(WaitKey(), 0);  // a closed window does not leave it waiting
+}
+
+// The window's wheel events and a test's turns add up until read; a read
+// or a flush of the mouse starts again from 0.
+TEST_F(InputTest, TheWheelCountsNotchesSinceTheLastRead) {
+  OpenWindow();
+  struct Case {
+    const char* what;
+    std::vector<int> events, turns;
+    bool flush;
+    int want;
+  } cases[] = {
+      {"nothing", {}, {}, false, 0},
+      {"one notch up", {1}, {}, false, 1},
+      {"down twice", {-1, -1}, {}, false, -2},
+      {"a fast turn", {3}, {}, false, 3},
+      {"both ways", {2, -1}, {-2}, false, -1},
+      {"injected", {}, {4, 1}, false, 5},
+      {"flushed", {2}, {1}, true, 0},
+  };
+  for (const Case& c : cases) {
+    for (int y : c.events) {
+      SDL_Event wheel{};
+      wheel.type = SDL_MOUSEWHEEL;
+      wheel.wheel.y = y;
+      SDL_PushEvent(&wheel);
+    }
+    PollSystem();
+    for (int n : c.turns) test::TurnWheel(n);
+    if (c.flush) FlushMouse();
+    EXPECT_EQ(MouseWheel(), c.want) << c.what;
+    EXPECT_EQ(MouseWheel(), 0) << c.what;
+    EXPECT_EQ(MouseHit(1) + MouseHit(2) + MouseHit(3), 0) << c.what;  // no button
+  }
 }
 
 TEST_F(InputTest, InjectedMouseIsClampedToTheTarget) {

@@ -3,10 +3,12 @@
 game's window with real X input (waits count the game's frames, as in
 road_drive.py): the jump key rebound to K on the key screen, built-in level 1
 played to its exit jumping with K, then the pack PACK chosen from the
-options' pack list and its level select checked to show exactly its levels.
+options' pack list, turned down by the wheel first, and its level select
+checked to show exactly its levels.
 
-usage: menus_drive.py WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR PACK_ROW LEVELS
-(PACK_ROW: the pack's row in the list; LEVELS: its level numbers, comma-separated)
+usage: menus_drive.py WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR PACK_ROW LEVELS [NOTCHES]
+(PACK_ROW: the pack's row in the list once the wheel has turned NOTCHES
+notches down over it; LEVELS: its level numbers, comma-separated)
 """
 import struct
 import sys
@@ -60,8 +62,13 @@ def drawn_cells(xwd_path):
     return drawn
 
 
-def choose_pack(d, row, levels):
+def choose_pack(d, row, levels, notches):
     d.click(MENU_OPTIONS, "the options button")
+    if notches:
+        d.point((600, 300))
+        for _ in range(notches):
+            xdo("click", "5")  # the wheel turned toward the player
+        d.wait_shot(5, "the list turned down", "pack-list-turned")
     d.click((550, 124 + 16 * row + 8), "the pack's row")
     d.wait_shot(30, "the pack chosen", "pack-chosen")
     options_back(d)
@@ -77,6 +84,7 @@ def choose_pack(d, row, levels):
 
 def main():
     window, game_pid, script, finish_step, name, shot_dir, row, levels = sys.argv[1:9]
+    notches = int(sys.argv[9]) if len(sys.argv) > 9 else 0
     window, game_pid = int(window, 0), int(game_pid)
     road.KEYS["jump"] = "k"
     events = road.parse_script(script)
@@ -85,7 +93,7 @@ def main():
         d.to_main_menu()
         rebind_jump(d)
         road.play_level1(d, game_pid, events, int(finish_step), name)
-        choose_pack(d, int(row), {int(n) for n in levels.split(",")})
+        choose_pack(d, int(row), {int(n) for n in levels.split(",")}, notches)
         d.click(road.MENU_EXIT, "the exit button", settle=False)
 
     return drive("menus", window, shot_dir, steps)

@@ -2,9 +2,10 @@
 # The options, key definition and pack level select screens in a real window
 # under Xvfb with real X input (menus_drive.py): the jump key is rebound to K,
 # built-in level 1 is played to its exit jumping with K, then a pack with
-# levels 2 and 5 is chosen from the options' pack list and its level select
-# must show those two levels only. The new key must stand in
-# "Data/config.dat" and the run's record in "scores.dat".
+# levels 2 and 5 is chosen from the options' pack list, past its box among
+# forty other packs, and its level select must show those two levels only.
+# The new key must stand in "Data/config.dat" and the run's record in
+# "scores.dat".
 # Exit 77 (skipped) when the X tools are not installed.
 set -uo pipefail
 GAME_DIR=$(cd "$1" && pwd)
@@ -18,11 +19,15 @@ e2e_level1_finish_step "$GAME_DIR" "$SCRIPT"
 WORK=$(mktemp -d /tmp/velkor-menus-XXXXXX)
 XPID=""; GPID=""; E2E_TAG=menus
 trap e2e_cleanup EXIT
-# "mine" comes after "base" in the pack list.
+# "mine" comes right after "base", which ends the box as the list opens on
+# it, the current pack: one notch of the wheel (three rows) brings "mine"
+# into row 19.
+for n in $(seq 10 39); do mkdir -p "$WORK/Data/Packs/a$n"; done
+for n in $(seq 10 19); do mkdir -p "$WORK/Data/Packs/z$n"; done
 mkdir -p "$WORK/Data/Packs/mine/levels"
 for n in 2 5; do cp "$(dirname "$GAME_DIR")/assets/doy/$n.doy" "$WORK/Data/Packs/mine/levels/"; done
 e2e_start_game "$GAME_DIR"
-timeout 240 python3 "$HERE/menus_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" 1 2,5 ||
+timeout 240 python3 "$HERE/menus_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" 19 2,5 1 ||
   e2e_fail "the drive did not get through"
 e2e_wait_exit
 
