@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "platform/net.h"
 #include "support/net_support.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -56,6 +59,10 @@ TEST(NetTest, ConnectedWhileUnreadBytesRemainAfterClose) {
   LittleServer server([](int c) { SendAll(c, "abc"); });
   auto sock = ConnectTo(server.Port());
   server.Join();  // the peer has sent and closed
+  // Its bytes and its close are here once the close is: the kernel may hand
+  // them over later than the peer's close returns.
+  pollfd closed{sock->Fd(), POLLRDHUP, 0};
+  ASSERT_EQ(::poll(&closed, 1, vtest::kEventDeadlineMs), 1);
   auto stream = plat::CreateSocketStream(sock);
   EXPECT_TRUE(sock->Connected());
   EXPECT_EQ(sock->ReadAvail(), 3);
@@ -71,13 +78,26 @@ TEST(NetTest, ConnectedWhileUnreadBytesRemainAfterClose) {
   for (int i = 0; i < 4; ++i) stream->Write(lots.data(), lots.size());
 }
 
+// The bytes this socket's reader has taken so far.
+uint64_t BytesTaken(int fd) {
+  tcp_info info{};
+  socklen_t len = sizeof info;
+  int unread = 0;
+  if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &len) != 0 || ::ioctl(fd, FIONREAD, &unread) != 0) return 0;
+  return info.tcpi_bytes_received - static_cast<uint64_t>(unread);
+}
+
 TEST(NetTest, ReadWaitsForAllBytes) {
-  LittleServer server([](int c) {
+  std::atomic<int> reader{-1};
+  LittleServer server([&](int c) {
     SendAll(c, "ab");
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The rest only once the reader has taken the first two bytes, so its
+    // read of four has to wait for them.
+    EXPECT_TRUE(vtest::WaitUntil([&] { return reader >= 0 && BytesTaken(reader) == 2; }));
     SendAll(c, "cd\nrest");
   });
   auto sock = ConnectTo(server.Port());
+  reader = sock->Fd();
   auto stream = plat::CreateSocketStream(sock);
   EXPECT_EQ(stream->ReadString(4), "abcd");
   EXPECT_EQ(stream->ReadLine(), "");
@@ -87,7 +107,8 @@ TEST(NetTest, ReadWaitsForAllBytes) {
 TEST(NetTest, FailuresAndAddresses) {
   auto sock = plat::TcpSocket::Create();
   ASSERT_TRUE(sock);
-  EXPECT_FALSE(sock->Connect(kLoopback, vtest::FreeLoopbackPort()));
+  const vtest::RefusingPort refusing;
+  EXPECT_FALSE(sock->Connect(kLoopback, refusing.Port()));
   EXPECT_FALSE(plat::TcpSocket::Create()->Connect(0, 80));  // no address
   EXPECT_FALSE(plat::TcpSocket::Create()->Bind(70000));
 

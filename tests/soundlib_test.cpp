@@ -3,16 +3,15 @@
 // second player.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/system.h"
 #include "soundlib/binding.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -158,7 +157,10 @@ TEST_F(OurLibrary, PlaysOnItsOwnDeviceAndFreesWhilePlaying) {
   ASSERT_NE(h, 0u);
   EXPECT_EQ(Play(h, 0), 1);
   SetChan(h, 30000, -1, -1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  // Freed once the device's own thread is mixing the module.
+  auto seconds = reinterpret_cast<double (*)(DWORD)>(plat::LibrarySymbol(lib_, "VelkorMusicSeconds"));
+  ASSERT_NE(seconds, nullptr);
+  EXPECT_TRUE(vtest::WaitUntil([&] { return seconds(h) > 0; }));
   EXPECT_EQ(Free(), 1);
 }
 

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -38,6 +37,7 @@
 #include "support/sandbox.h"
 #include "support/screen_script.h"
 #include "support/screenshots.h"
+#include "support/wait.h"
 
 namespace fs = std::filesystem;
 
@@ -121,9 +121,16 @@ class UploadDialogTest : public vtest::ScreenTest {
     fe::DrawUploadDialog();
     plat::Flip();
   }
-  bool FramesUntil(const std::function<bool()>& done, int limit = 2000) {
-    for (int i = 0; i < limit && !done(); ++i) Frame();
-    return done();
+  // Frames until done() holds: at most `limit` frames for what the frames do
+  // by themselves; without a limit, for as long as the upload's thread or the
+  // site may take on a busy machine.
+  bool FramesUntil(const std::function<bool()>& done, int limit = 0) {
+    const auto until = std::chrono::steady_clock::now() + vtest::kEventDeadline;
+    for (int i = 0; !done(); ++i) {
+      if (limit > 0 ? i >= limit : std::chrono::steady_clock::now() >= until) return false;
+      Frame();
+    }
+    return true;
   }
   bool Showing(int page) {
     return FramesUntil([&] { return D().UploadDialogShownPage == page && D().UploadDialogFade == 2; });
@@ -192,32 +199,28 @@ TEST_F(UploadDialogTest, RefusedOrUnreachableShowsTheFailurePage) {
     EXPECT_TRUE(Showing(fe::kUploadFailure));
     fe::ResetUploadDialog();
   }
-  UseSite("127.0.0.1:" + std::to_string(vtest::FreeLoopbackPort()));
+  const vtest::RefusingPort nobody;
+  UseSite("127.0.0.1:" + std::to_string(nobody.Port()));
   D().UploadDialogPage = fe::kUploadRunning;
   ASSERT_TRUE(Showing(fe::kUploadFailure));
   Shot("upload_failure");
 }
 
-// Each byte comes before the idle limit, but the answer never ends: the
-// answer limit gives up on it, though it has said "SUCCESS".
+// Each byte comes long before the idle limit, but the answer never ends:
+// the answer limit gives up on it, though it has said "SUCCESS".
 TEST_F(UploadDialogTest, ATricklingSiteEndsOnTheFailurePage) {
   vtest::LittleServer server([](int c) {
     vtest::SendAll(c, "HTTP/1.0 200 OK\r\n\r\nSUCCESS\n");
-    for (int i = 0; i < 200 && ::send(c, "x", 1, MSG_NOSIGNAL) == 1; ++i)
+    // Until the client hangs up; closing would end the answer whole.
+    const auto until = std::chrono::steady_clock::now() + 2 * vtest::kEventDeadline;
+    while (::send(c, "x", 1, MSG_NOSIGNAL) == 1 && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
   });
   UseSite("127.0.0.1:" + std::to_string(server.Port()));
-  fe::UploadLimits.idleMs = 300;
-  fe::UploadLimits.answerMs = 800;
+  fe::UploadLimits.idleMs = 20000;  // far above the trickle's pauses, however busy the machine
+  fe::UploadLimits.answerMs = 500;
   D().UploadDialogPage = fe::kUploadRunning;
-  const auto start = std::chrono::steady_clock::now();
-  const auto waited = [&] { return std::chrono::steady_clock::now() - start; };
-  while (D().UploadDialogShownPage != fe::kUploadFailure && waited() < std::chrono::seconds(10)) {
-    Frame();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  EXPECT_EQ(D().UploadDialogShownPage, fe::kUploadFailure);
-  EXPECT_LT(waited(), std::chrono::seconds(3));
+  EXPECT_TRUE(Showing(fe::kUploadFailure));
 }
 
 TEST_F(UploadDialogTest, FailurePageClickZones) {
@@ -320,9 +323,20 @@ TEST_F(UploadDialogTest, FailedExportKeepsTheOldArchive) {
   ::close(listener);
 }
 
-// Killed mid-export again and again, the pack keeps its whole archive, and
-// the next start leaves no temporary behind (nor one of an earlier version);
-// two exports at once both finish.
+// The temporary file that process `owner` is saving in dir, once it holds
+// at least `size` bytes; "" while there is none.
+std::string SaveTempOf(const std::string& dir, pid_t owner, uint64_t size) {
+  const std::string prefix = ".save" + std::to_string(owner) + "_";
+  for (const std::string& name : plat::ReadDir(dir)) {
+    std::error_code ec;
+    if (name.starts_with(prefix) && fs::file_size(dir + "/" + name, ec) >= size && !ec) return name;
+  }
+  return "";
+}
+
+// Killed mid-export again and again, each time further into it, the pack
+// keeps its whole archive, and the next start leaves no temporary behind
+// (nor one of an earlier version); two exports at once both finish.
 TEST_F(UploadDialogTest, KilledOrConcurrentExportsKeepAWholeArchive) {
   for (int n = 0; n <= 50; ++n) {
     std::string level(28812, '\0');
@@ -332,21 +346,33 @@ TEST_F(UploadDialogTest, KilledOrConcurrentExportsKeepAWholeArchive) {
   ASSERT_TRUE(fe::ExportPack(sandbox_->Dir(), "mine"));
   const std::string whole = Read(Archive());
   Put(Archive() + ".part", "left by an earlier version");
-  for (int round = 0; round < 24; ++round) {
+  const std::string packs = sandbox_->Path("Data/Packs");
+  constexpr int kRounds = 24;
+  for (int round = 0; round < kRounds; ++round) {
     const pid_t child = ::fork();
     if (child == 0) {
       for (;;) fe::ExportPack(sandbox_->Dir(), "mine");
     }
-    ::usleep(static_cast<useconds_t>(500 * (round % 12)));
+    // The kill lands while the child is stopped with its temporary in place
+    // and holding this round's share of the archive: mid-export.
+    const uint64_t share = whole.size() * round / kRounds;
+    std::string temp;
+    const bool caught = vtest::WaitUntil([&] {
+      if (SaveTempOf(packs, child, share).empty()) return false;
+      ::kill(child, SIGSTOP);
+      ::waitpid(child, nullptr, WUNTRACED);
+      temp = SaveTempOf(packs, child, share);
+      if (temp.empty()) ::kill(child, SIGCONT);
+      return !temp.empty();
+    });
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(caught) << "round " << round << ": no export reached " << share << " bytes";
+    EXPECT_TRUE(fs::exists(packs + "/" + temp)) << round;
     ASSERT_EQ(Read(Archive()), whole) << round;
   }
-  const std::vector<std::string> left = plat::ReadDir(sandbox_->Path("Data/Packs"));
-  EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](const std::string& n) { return n.starts_with(".save"); }))
-      << "no kill landed mid-export";
   fe::RemoveLeftoverSaves();
-  EXPECT_EQ(plat::ReadDir(sandbox_->Path("Data/Packs")), (std::vector<std::string>{"base", "mine", "mine.zip"}));
+  EXPECT_EQ(plat::ReadDir(packs), (std::vector<std::string>{"base", "mine", "mine.zip"}));
 
   std::atomic<int> done{0};
   std::thread other([&] {

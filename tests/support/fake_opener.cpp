@@ -2,14 +2,13 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "support/sandbox.h"
+#include "support/wait.h"
 
 namespace vtest {
 
@@ -29,8 +28,7 @@ FakeUrlOpener::~FakeUrlOpener() {
 
 std::string FakeUrlOpener::WaitForArgs() const {
   const std::string out = dir_ + "/args.txt";
-  for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  WaitUntil([&] { return std::filesystem::exists(out); });
   std::stringstream got;
   got << std::ifstream(out).rdbuf();
   return got.str();

@@ -11,7 +11,7 @@ class FakeUrlOpener {
   ~FakeUrlOpener();
   const std::string& Dir() const { return dir_; }
   // The argument count and each argument, one a line, once the opener has
-  // run (up to 5 s); "" when it never ran.
+  // run; "" when it never ran.
   std::string WaitForArgs() const;
 
  private:

@@ -7,10 +7,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "support/sandbox.h"
+#include "support/wait.h"
 
 namespace vtest {
 
@@ -24,12 +29,17 @@ sockaddr_in Loopback(int port) {
   return a;
 }
 
-bool Accepts(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a = Loopback(port);
-  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  ::close(fd);
-  return ok;
+// The port in the line `php -S` writes once it listens:
+// "... Development Server (http://127.0.0.1:PORT) started"; 0 before then.
+int PortPhpListensOn(const std::string& logPath) {
+  std::ifstream in(logPath);
+  const std::string marker = "Development Server (http://127.0.0.1:";
+  for (std::string line; std::getline(in, line);) {
+    const size_t at = line.find(marker);
+    if (at != std::string::npos && line.find(") started", at) != std::string::npos)
+      return std::atoi(line.c_str() + at + marker.size());
+  }
+  return 0;
 }
 
 }  // namespace
@@ -56,10 +66,18 @@ int ListenOnLoopback(int& port, int backlog) {
   return fd;
 }
 
-int FreeLoopbackPort() {
-  int port = 0;
-  ::close(ListenOnLoopback(port));
-  return port;
+RefusingPort::RefusingPort() {
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a = Loopback(0);
+  socklen_t len = sizeof a;
+  if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&a), len) == 0 &&
+      ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+    port_ = ntohs(a.sin_port);
+  EXPECT_NE(port_, 0) << "no loopback port could be held";
+}
+
+RefusingPort::~RefusingPort() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 std::string RecvExactly(int fd, size_t n) {
@@ -100,19 +118,29 @@ PhpSite::PhpSite() {
   const char* php = "/usr/bin/php";
   if (::access(php, X_OK) != 0) return;
   store_ = MakeTempDir("site-store");
-  port_ = FreeLoopbackPort();
-  const std::string listen = Address(), root = std::string(VELKOR_SOURCE_DIR) + "/tests/site";
+  const std::string log = store_ + ".log", root = std::string(VELKOR_SOURCE_DIR) + "/tests/site";
   pid_ = ::fork();
   if (pid_ == 0) {
     ::setenv("VELKOR_SITE_STORE", store_.c_str(), 1);
-    if (std::freopen((store_ + ".log").c_str(), "w", stdout)) ::dup2(::fileno(stdout), 2);
+    if (std::freopen(log.c_str(), "w", stdout)) ::dup2(::fileno(stdout), 2);
     ::execl(php, "php", "-n", "-d", "upload_max_filesize=16M", "-d", "post_max_size=16M", "-d",
-            "variables_order=EGPCS", "-S", listen.c_str(), "-t", root.c_str(), nullptr);
+            "variables_order=EGPCS", "-S", "127.0.0.1:0", "-t", root.c_str(), nullptr);
     ::_exit(127);
   }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!Accepts(port_) && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  bool exited = false;
+  WaitUntil([&] {
+    port_ = PortPhpListensOn(log);
+    exited = port_ == 0 && ::waitpid(pid_, nullptr, WNOHANG) == pid_;
+    return port_ != 0 || exited;
+  });
+  if (port_ != 0) return;
+  std::ifstream in(log);
+  ADD_FAILURE() << "php did not start its server: " << std::string(std::istreambuf_iterator<char>(in), {});
+  if (!exited) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  pid_ = -1;
 }
 
 PhpSite::~PhpSite() {

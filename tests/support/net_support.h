@@ -21,8 +21,20 @@ constexpr const char* kNoLocalhost =
 
 // A listening socket on 127.0.0.1 at a free port (-1 on failure).
 int ListenOnLoopback(int& port, int backlog = 4);
-// A loopback port on which nobody listens at this moment.
-int FreeLoopbackPort();
+
+// A loopback port that refuses every connection while this lives: it is
+// held bound but never listens, so no other program can take it meanwhile.
+class RefusingPort {
+ public:
+  RefusingPort();
+  ~RefusingPort();
+  RefusingPort(const RefusingPort&) = delete;
+  RefusingPort& operator=(const RefusingPort&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1, port_ = 0;
+};
 std::string RecvExactly(int fd, size_t n);
 void SendAll(int fd, const std::string& s);
 
@@ -39,8 +51,9 @@ class LittleServer {
   std::thread thread_;
 };
 
-// `php -S` on 127.0.0.1 over tests/site, storing uploads in a fresh folder;
-// Started() is false without php.
+// `php -S` on 127.0.0.1 over tests/site, storing uploads in a fresh folder.
+// The server picks its own free port and is ready once it says so; Started()
+// is false without php (and a failure of the test when php would not start).
 class PhpSite {
  public:
   PhpSite();

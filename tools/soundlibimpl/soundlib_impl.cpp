@@ -22,9 +22,11 @@
 using namespace soundlib;
 VELKOR_BASS_DECLARE_EXPORTS()
 
-// Tests render a module by hand through this (not one of the game's names).
+// Tests render a module by hand through this, and wait on the next for the
+// device to have played some of one (not among the game's names).
 extern "C" __attribute__((visibility("default"))) DWORD VelkorMusicRender(HMUSIC handle, float* out,
                                                                           DWORD frames);
+extern "C" __attribute__((visibility("default"))) double VelkorMusicSeconds(HMUSIC handle);
 
 namespace {
 
@@ -295,4 +297,10 @@ DWORD VelkorMusicRender(HMUSIC handle, float* out, DWORD frames) {
   Music* m = Find(handle);
   if (!m || !out) return 0;
   return static_cast<DWORD>(RenderInto(*m, out, frames, false));
+}
+
+double VelkorMusicSeconds(HMUSIC handle) {
+  std::lock_guard<std::mutex> guard(L().lock);
+  Music* m = Find(handle);
+  return m ? openmpt_module_get_position_seconds(m->mod) : -1.0;
 }
