@@ -390,10 +390,13 @@ std::unique_ptr<ZipRamStream> ZipReader::extractFile(const std::string& memberNa
   if (unzGoToFilePos64(handle, &pos) != UNZ_OK) return nullptr;
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return nullptr;
+  const bool sizesRead = info.uncompressed_size != kZip64Marker && info.compressed_size != kZip64Marker;
+  // Before the member is opened: asking reads the directory again, away
+  // from the member's data.
+  const uint64_t size = sizesRead ? getCurrentEntrySize(handle) : 0;
   int method = 0, level = 0;
-  if (info.uncompressed_size != kZip64Marker && info.compressed_size != kZip64Marker &&
-      unzOpenCurrentFile2(handle, &method, &level, 1) == UNZ_OK) {
-    std::unique_ptr<ZipRamStream> out = MemberStream(getCurrentEntrySize(handle), info.compressed_size, archiveBytes_);
+  if (sizesRead && unzOpenCurrentFile2(handle, &method, &level, 1) == UNZ_OK) {
+    std::unique_ptr<ZipRamStream> out = MemberStream(size, info.compressed_size, archiveBytes_);
     const RawRead read = [this](uint8_t* b, unsigned n) { return unzReadCurrentFile(handle, b, n); };
     const bool ok = out && DecodeMember(read, info, password, out->Bytes());
     unzCloseCurrentFile(handle);
