@@ -8,7 +8,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dev libgl1-mesa-dri
   xvfb xdotool xauth x11-utils x11-apps imagemagick libxdamage1
-  python3 unzip zip openmpt123 locales php-cli
+  python3 unzip zip p7zip-full openmpt123 locales php-cli
   clang libclang-rt-14-dev
 )
 SUDO=""

@@ -1,9 +1,12 @@
 // The zip engine on its own: records at their byte offsets, the local header
 // scan with its sorting rules and its guards against damaged headers, and
 // the writer and reader over real archive files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -409,6 +412,51 @@ TEST_F(ZipFiles, DamagedOrOversizedMembersGiveNothing) {
     ASSERT_EQ(r.openZip("bad.zip"), 1) << what;
     EXPECT_EQ(r.extractFile("m", 1, ""), nullptr) << what;
   }
+}
+
+TEST_F(ZipFiles, ValuesOnlyInZip64FieldsAreExtracted) {
+  // The library takes such values for 0xFFFFFFFF. "fz" has its size only in
+  // the directory's Zip64 field (as `zip -fz` writes), "big" is over the
+  // read limit, and "last" lies past 4 GiB with its position in that field.
+  static constexpr uint32_t mark = 0xFFFFFFFF;
+  const int64_t big = (int64_t{1} << 32) + 4096;
+  const auto local = [](const std::string& name, const std::string& data, uint32_t size, const Bytes& extra) {
+    const uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+    return Fields({{0x04034B50, 4}, {45, 2}, {0, 8}, {crc, 4}, {size, 4}, {size, 4}, {name.size(), 2},
+                   {extra.size(), 2}}) +
+           Bytes(name.begin(), name.end()) + extra + Bytes(data.begin(), data.end());
+  };
+  const auto central = [](const Bytes& head, uint32_t compressed, uint32_t uncompressed, uint32_t at,
+                          const Bytes& extra) {
+    const std::string name(head.begin() + 30, head.begin() + 30 + (head[26] | head[27] << 8));
+    return Fields({{0x02014B50, 4}, {45, 2}}) + Bytes(head.begin() + 4, head.begin() + 18) +
+           Fields({{compressed, 4}, {uncompressed, 4}, {name.size(), 2}, {extra.size(), 2}, {0, 10}, {at, 4}}) +
+           Bytes(name.begin(), name.end()) + extra;
+  };
+  const Bytes fz = local("fz", "one", 3, {});
+  const Bytes bigSizes = Fields({{1, 2}, {16, 2}, {big, 8}, {big, 8}});
+  const Bytes huge = local("big", "", mark, bigSizes);
+  const Bytes last = local("last", "two", 3, {});
+  const int64_t atBig = static_cast<int64_t>(fz.size()), atLast = atBig + static_cast<int64_t>(huge.size()) + big;
+  const int64_t dir = atLast + static_cast<int64_t>(last.size());
+  const Bytes entries = central(fz, 3, mark, 0, Fields({{1, 2}, {8, 2}, {3, 8}})) +
+                        central(huge, mark, mark, static_cast<uint32_t>(atBig), bigSizes) +
+                        central(last, 3, 3, mark, Fields({{1, 2}, {8, 2}, {atLast, 8}}));
+  const int64_t end64 = dir + static_cast<int64_t>(entries.size());
+  const Bytes ends = Fields({{0x06064B50, 4}, {44, 8}, {0, 12}, {3, 8}, {3, 8}, {entries.size(), 8}, {dir, 8}}) +
+                     Fields({{0x07064B50, 4}, {0, 4}, {end64, 8}, {1, 4}}) +
+                     Fields({{0x06054B50, 4}, {0, 4}, {3, 2}, {3, 2}, {entries.size(), 4}, {mark, 6}});
+  // Sparse: the big member's bytes are a hole.
+  const int fd = open("big.zip", O_CREAT | O_WRONLY | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  for (const auto& [at, block] : Blocks{{0, fz}, {atBig, huge}, {atLast, last}, {dir, entries}, {end64, ends}})
+    ASSERT_EQ(pwrite(fd, block.data(), block.size(), at), static_cast<ssize_t>(block.size()));
+  close(fd);
+  zip::ZipReader r;
+  ASSERT_EQ(r.openZip("big.zip"), 1);
+  ASSERT_EQ(r.getFileCount(), 3);
+  for (const auto& [member, text] : {std::pair{"fz", "one"}, {"big", "<none>"}, {"last", "two"}})
+    EXPECT_EQ(Text(r.extractFile(member, 1, "").get()), text) << member;
 }
 
 TEST_F(ZipFiles, ExtractToDiskReplacesOnlyAfterSuccess) {

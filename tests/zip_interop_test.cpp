@@ -1,10 +1,11 @@
 // Archives checked against tools no one here wrote: Info-ZIP's unzip,
-// zipinfo and zip, and Python's zipfile. Each test is skipped when its tool
-// is missing.
+// zipinfo and zip, Python's zipfile and, where installed, 7-Zip. Each test
+// is skipped when a tool it needs is missing.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -113,25 +114,87 @@ TEST_F(ZipInterop, WeReadArchivesOfOtherTools) {
   for (const char* notArchive : {"one.txt", "two.dat", "missing.zip"}) EXPECT_EQ(r.openZip(notArchive), 0);
 }
 
-TEST_F(ZipInterop, Zip64MembersAreAllListed) {
+TEST_F(ZipInterop, Zip64MembersAreAllExtracted) {
   for (const char* tool : {"zip", "python3"})
     if (!Have(tool)) GTEST_SKIP() << tool << " is missing";
-  // Both keep the sizes in the Zip64 extra field and 0xFFFFFFFF in the header.
+  // All keep the sizes in the Zip64 extra field and 0xFFFFFFFF in the local
+  // header; `zip -fz` does so in the central directory too.
   Write("make.py",
         "import zipfile\n"
         "with zipfile.ZipFile('forced.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
         "  for n in ('a', 'b', 'c'):\n"
         "    with z.open(n, 'w', force_zip64=True) as f: f.write(b'abc')\n");
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(i * 7 % 256);
+  ASSERT_TRUE(plat::CreateDir("tree") && plat::CreateDir("tree/sub"));
+  Write("tree/a.txt", Body(3));
+  Write("tree/sub/b.dat", bytes);
+  Write("tree/sub/empty", "");
   std::string out;
-  ASSERT_EQ(Shell("python3 make.py && printf abc | zip -q - - > piped.zip", out), 0) << out;
-  const std::pair<const char*, std::vector<std::string>> cases[] = {{"forced.zip", {"a", "b", "c"}},
-                                                                    {"piped.zip", {"-"}}};
-  for (const auto& [archive, names] : cases) {
+  ASSERT_EQ(Shell("python3 make.py && printf abc | zip -q - - > piped.zip && zip -q -fz -r forcedzip.zip tree", out), 0)
+      << out;
+  using Members = std::map<std::string, std::string>;  // in the list's order
+  const std::pair<const char*, Members> cases[] = {
+      {"forced.zip", {{"a", "abc"}, {"b", "abc"}, {"c", "abc"}}},
+      {"piped.zip", {{"-", "abc"}}},
+      {"forcedzip.zip",
+       {{"tree/", ""}, {"tree/a.txt", Body(3)}, {"tree/sub/", ""}, {"tree/sub/b.dat", bytes}, {"tree/sub/empty", ""}}}};
+  for (const auto& [archive, members] : cases) {
     zip::ZipReader r;
     ASSERT_EQ(r.openZip(archive), 1) << archive;
-    ASSERT_EQ(r.getFileCount(), static_cast<int>(names.size())) << archive;
-    EXPECT_EQ(r.getFileInfo(0).header.descriptor.uncompressedSize, 3u) << archive;
-    for (const std::string& n : names) EXPECT_EQ(Text(r.extractFile(n, 1, "").get()), "abc") << archive;
+    ASSERT_EQ(r.getFileCount(), static_cast<int>(members.size())) << archive;
+    int i = 0;
+    for (const auto& [name, text] : members) {
+      const zip::SZipFileEntry e = r.getFileInfo(i++);
+      EXPECT_EQ(e.fullName, name) << archive;
+      EXPECT_EQ(e.header.descriptor.uncompressedSize, text.size()) << name;
+      EXPECT_EQ(Text(r.extractFile(name, 1, "").get()), text) << name;
+    }
+  }
+}
+
+TEST_F(ZipInterop, ArchivesStopAtTheClassicMemberCount) {
+  if (!Have("unzip")) GTEST_SKIP() << "unzip is missing";
+  const auto checked = [](const std::string& archive) {
+    std::string out;
+    EXPECT_EQ(Shell("unzip -tq " + archive, out), 0) << out;
+    if (Have("7z")) {
+      EXPECT_EQ(Shell("7z t " + archive, out), 0) << out;
+    }
+  };
+  // Each added member's result, in order.
+  const auto add = [](zip::ZipWriter& w, const std::string& prefix, int count) {
+    std::vector<int> results;
+    for (int i = 0; i < count; ++i) {
+      plat::MemoryStream empty;
+      results.push_back(w.addStream(&empty, prefix + std::to_string(i), ""));
+    }
+    return results;
+  };
+  const auto results = [](size_t written, size_t refused) {
+    std::vector<int> r(written, 0);
+    r.resize(written + refused, zip::kArchiveFull);
+    return r;
+  };
+  zip::ZipWriter w;
+  ASSERT_EQ(w.openZip("new.zip", 0), 1);
+  EXPECT_EQ(add(w, "n", 65541), results(65535, 6));
+  EXPECT_NE(w.closeZip(""), 0);
+  checked("new.zip");
+
+  ASSERT_EQ(w.openZip("appended.zip", 0), 1);
+  ASSERT_EQ(add(w, "n", 65533), results(65533, 0));
+  ASSERT_EQ(w.closeZip(""), 0);
+  ASSERT_EQ(w.openZip("appended.zip", 1), 1);
+  EXPECT_EQ(add(w, "a", 3), results(2, 1));
+  EXPECT_NE(w.closeZip(""), 0);
+  checked("appended.zip");
+
+  // Full: not even opened, so nothing rewrites their directories.
+  for (const char* full : {"new.zip", "appended.zip"}) {
+    const std::string before = Read(full);
+    EXPECT_EQ(w.openZip(full, 1), 0) << full;
+    EXPECT_EQ(Read(full), before) << full;
   }
 }
 

@@ -170,60 +170,78 @@ int TZipFileList::deletePathFromFilename(std::string& name) {
   return 0;
 }
 
+std::optional<DirectoryEnd> FindDirectoryEnd(plat::Stream& stream) {
+  const int64_t size = stream.Size();
+  // The end record sits in the last 22 bytes plus at most a 65535-byte comment.
+  const int64_t tailStart = std::max<int64_t>(0, size - kEndBytes - 0xFFFF);
+  plat::Bank tail(static_cast<size_t>(size - tailStart));
+  stream.Seek(tailStart);
+  if (!ReadBank(stream, tail)) return std::nullopt;
+  int64_t end = -1;
+  for (int64_t i = static_cast<int64_t>(tail.Size()) - kEndBytes; i >= 0 && end < 0; --i)
+    if (U32(tail, i) == kEndSignature) end = i;
+  if (end < 0) return std::nullopt;
+  DirectoryEnd d;
+  int64_t cdEnd = end, cdBytes = U32(tail, end + 12), cdOffset = U32(tail, end + 16);
+  d.entries = tail.PeekShort(end + 10);
+  // A Zip64 end record, just before its locator, holds the 64-bit values.
+  const int64_t end64 = end - kEnd64LocatorBytes - kEnd64Bytes;
+  if (end64 >= 0 && U32(tail, end - kEnd64LocatorBytes) == kEnd64LocatorSignature &&
+      U32(tail, end64) == kEnd64Signature) {
+    cdEnd = end64, cdBytes = U64(tail, end64 + 40), cdOffset = U64(tail, end64 + 48);
+    d.entries = U64(tail, end64 + 32);
+  }
+  d.start = tailStart + cdEnd - cdBytes;
+  if (d.start < 0) return std::nullopt;
+  d.end = tailStart + end;
+  // Data before the archive (or an archive appended to another file)
+  // shifts every recorded offset by the same amount.
+  d.bias = d.start - cdOffset;
+  return d;
+}
+
+CentralDirectory ReadCentralDirectory(plat::Stream& stream) {
+  CentralDirectory dir;
+  const std::optional<DirectoryEnd> end = FindDirectoryEnd(stream);
+  if (!end) return dir;
+  dir.start = end->start;
+  stream.Seek(end->start);
+  plat::Bank rec(kCentralBytes);
+  for (int64_t at = end->start; at < end->end && ReadBank(stream, rec) && U32(rec, 0) == kCentralSignature;
+       at = stream.Pos()) {
+    CentralDirectory::Member m;
+    m.dirPos = at - end->bias;
+    m.sizes.fillFromBank(rec, 16);
+    int64_t offset = U32(rec, 42);
+    m.compressed = m.sizes.compressedSize;
+    m.uncompressed = m.sizes.uncompressedSize;
+    const int64_t nameEnd = stream.Pos() + rec.PeekShort(28);
+    const int64_t after = nameEnd + rec.PeekShort(30) + rec.PeekShort(32);
+    m.zip64 = m.uncompressed == kZip64Marker || m.compressed == kZip64Marker || offset == kZip64Marker;
+    if (m.zip64) {
+      plat::Bank extra(static_cast<size_t>(rec.PeekShort(30)));
+      stream.Seek(nameEnd);
+      ReadBank(stream, extra);
+      ReadZip64Extra(extra, {m.uncompressed == kZip64Marker ? &m.uncompressed : nullptr,
+                             m.compressed == kZip64Marker ? &m.compressed : nullptr,
+                             offset == kZip64Marker ? &offset : nullptr});
+      m.sizes.uncompressedSize = Fit32(m.uncompressed);
+      m.sizes.compressedSize = Fit32(m.compressed);
+    }
+    m.headerPos = offset + end->bias;
+    dir.members.push_back(m);
+    stream.Seek(after);
+  }
+  return dir;
+}
+
 bool TZipFileList::SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes,
                                              int64_t& compressed, int64_t& next) {
   if (!central_) {
-    central_.emplace();
     const int64_t resume = stream->Pos();
-    const int64_t size = stream->Size();
-    // The end record sits in the last 22 bytes plus at most a 65535-byte comment.
-    const int64_t tailStart = std::max<int64_t>(0, size - kEndBytes - 0xFFFF);
-    plat::Bank tail(static_cast<size_t>(size - tailStart));
-    stream->Seek(tailStart);
-    int64_t end = -1;
-    if (ReadBank(*stream, tail)) {
-      for (int64_t i = static_cast<int64_t>(tail.Size()) - kEndBytes; i >= 0 && end < 0; --i)
-        if (U32(tail, i) == kEndSignature) end = i;
-    }
-    int64_t cdEnd = end, cdBytes = U32(tail, end + 12), cdOffset = U32(tail, end + 16);
-    // A Zip64 end record, just before its locator, holds the 64-bit values.
-    const int64_t end64 = end - kEnd64LocatorBytes - kEnd64Bytes;
-    if (end64 >= 0 && U32(tail, end - kEnd64LocatorBytes) == kEnd64LocatorSignature &&
-        U32(tail, end64) == kEnd64Signature) {
-      cdEnd = end64, cdBytes = U64(tail, end64 + 40), cdOffset = U64(tail, end64 + 48);
-    }
-    const int64_t cdStart = end < 0 ? -1 : tailStart + cdEnd - cdBytes;
-    if (cdStart >= 0) {
-      // Data before the archive (or an archive appended to another file)
-      // shifts every recorded offset by the same amount.
-      const int64_t bias = cdStart - cdOffset;
-      central_->start = cdStart;
-      stream->Seek(cdStart);
-      plat::Bank rec(kCentralBytes);
-      while (stream->Pos() < tailStart + end && ReadBank(*stream, rec) && U32(rec, 0) == kCentralSignature) {
-        CentralDirectory::Member m;
-        m.sizes.fillFromBank(rec, 16);
-        int64_t uncompressed = m.sizes.uncompressedSize, offset = U32(rec, 42);
-        m.compressed = m.sizes.compressedSize;
-        const int64_t nameEnd = stream->Pos() + rec.PeekShort(28);
-        const int64_t after = nameEnd + rec.PeekShort(30) + rec.PeekShort(32);
-        if (uncompressed == kZip64Marker || m.compressed == kZip64Marker || offset == kZip64Marker) {
-          plat::Bank extra(static_cast<size_t>(rec.PeekShort(30)));
-          stream->Seek(nameEnd);
-          ReadBank(*stream, extra);
-          ReadZip64Extra(extra, {uncompressed == kZip64Marker ? &uncompressed : nullptr,
-                                 m.compressed == kZip64Marker ? &m.compressed : nullptr,
-                                 offset == kZip64Marker ? &offset : nullptr});
-          m.sizes.uncompressedSize = Fit32(uncompressed);
-          m.sizes.compressedSize = Fit32(m.compressed);
-        }
-        m.headerPos = offset + bias;
-        central_->members.push_back(m);
-        stream->Seek(after);
-      }
-      std::sort(central_->members.begin(), central_->members.end(),
-                [](const auto& a, const auto& b) { return a.headerPos < b.headerPos; });
-    }
+    central_ = ReadCentralDirectory(*stream);
+    std::sort(central_->members.begin(), central_->members.end(),
+              [](const auto& a, const auto& b) { return a.headerPos < b.headerPos; });
     stream->Seek(resume);
   }
   const auto& members = central_->members;

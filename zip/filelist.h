@@ -37,17 +37,36 @@ std::string LowerAscii(std::string s);
 // the name ends in one).
 void SplitMemberName(const std::string& fullName, std::string& simpleName, std::string& dirPath);
 
-// What the scan needs of the central directory, read only for members whose
-// sizes follow their data or are missing from their Zip64 extra field.
+// Where an archive's central directory stands, as its end record tells
+// (the Zip64 end record's values when there is one).
+struct DirectoryEnd {
+  int64_t start = 0;    // file position of the first central header
+  int64_t end = 0;      // file position of the end record
+  int64_t bias = 0;     // file position minus recorded position: data before the archive
+  int64_t entries = 0;  // the member count recorded
+};
+// nullopt when the archive's last 64 KiB hold no end record.
+std::optional<DirectoryEnd> FindDirectoryEnd(plat::Stream& stream);
+
+// The engine's own reading of the central directory: the scan takes from it
+// the sizes a local header leaves out, and the reader every size and
+// position that stands only in a Zip64 extra field, which the zip library
+// leaves at 0xFFFFFFFF.
 struct CentralDirectory {
   struct Member {
-    int64_t headerPos = 0;
+    int64_t dirPos = 0;     // the central header's recorded position, as the zip library counts it
+    int64_t headerPos = 0;  // file position of the local header
     SZIPFileDataDescriptor sizes;  // 0xFFFFFFFF where a size does not fit
     int64_t compressed = 0;
+    int64_t uncompressed = 0;
+    bool zip64 = false;  // a size or the position came from the Zip64 extra field
   };
-  std::vector<Member> members;  // by header position
+  std::vector<Member> members;  // in directory order, or as a user sorts them
   int64_t start = 0;
 };
+// Every central header from the directory's start to the end record; no
+// members without an end record. Leaves the stream position anywhere.
+CentralDirectory ReadCentralDirectory(plat::Stream& stream);
 
 class TZipFileList {
  public:
@@ -78,7 +97,7 @@ class TZipFileList {
   // not list the member.
   bool SizesFromCentralDirectory(int64_t headerPos, SZIPFileDataDescriptor& sizes, int64_t& compressed,
                                  int64_t& next);
-  std::optional<CentralDirectory> central_;
+  std::optional<CentralDirectory> central_;  // members by header position
 };
 
 }  // namespace zip

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <new>
 
 #include "platform/dates.h"
@@ -23,6 +24,9 @@ using Bytes = std::vector<uint8_t>;
 
 // Our own refusals; the library's failures keep its (negative) codes.
 constexpr int kNotWritten = 1;
+
+// Where a size or position stands in the Zip64 extra field.
+constexpr uint64_t kZip64Marker = 0xFFFFFFFF;
 
 // Deflate cannot expand data more than 1032-fold: a member claiming more is
 // damaged, and its claim must not decide how much memory is taken.
@@ -55,21 +59,23 @@ uint32_t Crc(const std::vector<uint8_t>& bytes) {
   return static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
 }
 
-// Opens the current member raw, decrypts it when it is encrypted, and
-// inflates or copies it into out (sized to the member's uncompressed size).
-// True only when exactly that many bytes came out and their CRC matches.
-bool ReadCurrentMember(void* h, const unz_file_info64& info, const std::string& password,
-                       std::vector<uint8_t>& out) {
+// A member's stored bytes, a chunk at a time: the count read, 0 at their
+// end, negative on a fault.
+using RawRead = std::function<int(uint8_t*, unsigned)>;
+
+// Decrypts a member's stored bytes when it is encrypted, and inflates or
+// copies them into out (sized to the member's uncompressed size). True only
+// when exactly that many bytes came out and their CRC matches.
+bool DecodeMember(const RawRead& read, const unz_file_info64& info, const std::string& password,
+                  std::vector<uint8_t>& out) {
   const bool encrypted = info.flag & 1;
   const bool deflated = info.compression_method == Z_DEFLATED;
   if ((encrypted && password.empty()) || (!deflated && info.compression_method != 0)) return false;
-  int method = 0, level = 0;
-  if (unzOpenCurrentFile2(h, &method, &level, 1) != UNZ_OK) return false;
   TraditionalCipher cipher(password);
   bool ok = true;
   if (encrypted) {
     uint8_t head[TraditionalCipher::kHeaderBytes];
-    ok = unzReadCurrentFile(h, head, sizeof head) == static_cast<int>(sizeof head);
+    ok = read(head, sizeof head) == static_cast<int>(sizeof head);
     cipher.Decrypt(head, sizeof head);
     // With sizes after the data (bit 3) the check byte comes from the time.
     const uint8_t check = static_cast<uint8_t>((info.flag & 8) ? info.dosDate >> 8 : info.crc >> 24);
@@ -83,7 +89,7 @@ bool ReadCurrentMember(void* h, const unz_file_info64& info, const std::string& 
   bool ended = !deflated;
   std::vector<uint8_t> chunk(1 << 16);
   while (ok) {
-    const int n = unzReadCurrentFile(h, chunk.data(), static_cast<unsigned>(chunk.size()));
+    const int n = read(chunk.data(), static_cast<unsigned>(chunk.size()));
     if (n <= 0) {
       ok = n == 0;
       break;
@@ -105,8 +111,17 @@ bool ReadCurrentMember(void* h, const unz_file_info64& info, const std::string& 
     if (ended) break;
   }
   if (deflated) inflateEnd(&z);
-  unzCloseCurrentFile(h);
   return ok && ended && z.avail_out == 0 && Crc(out) == info.crc;
+}
+
+// The stream a member is read into; nullptr when its claimed sizes are
+// beyond what the archive could hold or we read whole.
+std::unique_ptr<ZipRamStream> MemberStream(uint64_t size, uint64_t packed, int64_t archiveBytes) {
+  if (size > static_cast<uint64_t>(kMaxMemberBytes) || packed > static_cast<uint64_t>(archiveBytes) ||
+      size > packed * kMaxInflateRatio + 1024) {
+    return nullptr;
+  }
+  return ZipRamStream::create(static_cast<size_t>(size), 1, 0);
 }
 
 // An archive without members is its end record alone, which the library
@@ -211,11 +226,21 @@ ZipWriter::~ZipWriter() {
 
 int ZipWriter::openZip(const std::string& archiveName, int append) {
   if (handle) closeZip("");
+  int64_t members = 0;
+  if (append) {
+    // Counted before the library opens it: closing it again would already
+    // rewrite its directory.
+    plat::StreamPtr s = plat::ReadFile(archiveName);
+    const std::optional<DirectoryEnd> end = s ? FindDirectoryEnd(*s) : std::nullopt;
+    members = end ? end->entries : 0;
+    if (members >= kMaxArchiveMembers) return 0;
+  }
   void* h = zipOpen(plat::ResolvePath(archiveName).c_str(),
                     append ? APPEND_STATUS_ADDINZIP : APPEND_STATUS_CREATE);
   if (!h) return 0;
   handle = h;
   failed_ = false;
+  members_ = members;
   name = archiveName;
   readFileList();
   return 1;
@@ -258,6 +283,10 @@ int ZipWriter::addStream(plat::Stream* stream, const std::string& entryName, con
 
 int ZipWriter::WriteMember(const std::string& memberName, const tm_zip& time,
                            const std::vector<uint8_t>& bytes, const std::string& password) {
+  if (members_ >= kMaxArchiveMembers) {
+    failed_ = true;
+    return kArchiveFull;
+  }
   zip_fileinfo info;
   info.tmz_date = InDosRange(time);
   const plat::Bank block = info.toBank();
@@ -269,6 +298,7 @@ int ZipWriter::WriteMember(const std::string& memberName, const tm_zip& time,
   TraditionalCipher cipher;
   int r = openNewEntryWithPassword(handle, memberName.c_str(), &libInfo, nullptr, 0, nullptr, 0, nullptr,
                                    Z_DEFLATED, compressionLevel, password, crc, cipher);
+  if (r == ZIP_OK) ++members_;  // the library lists it from here on, whatever follows
   if (!deflater_) deflater_ = std::make_unique<RawDeflater>();
   if (r == ZIP_OK && !deflater_->Run(bytes, compressionLevel, packed_)) r = ZIP_INTERNALERROR;
   if (r == ZIP_OK && !password.empty()) cipher.Encrypt(packed_.data(), packed_.size());
@@ -325,6 +355,7 @@ int ZipReader::openZip(const std::string& archiveName) {
   handle = h;
   name = archiveName;
   archiveBytes_ = plat::FileSize(archiveName);
+  ownDirectory_.reset();
   readFileList();
   IndexMembers();
   return 1;
@@ -359,15 +390,49 @@ std::unique_ptr<ZipRamStream> ZipReader::extractFile(const std::string& memberNa
   if (unzGoToFilePos64(handle, &pos) != UNZ_OK) return nullptr;
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return nullptr;
-  const uint64_t size = getCurrentEntrySize(handle);
-  const uint64_t packed = info.compressed_size;
-  if (size > static_cast<uint64_t>(kMaxMemberBytes) || packed > static_cast<uint64_t>(archiveBytes_) ||
-      size > packed * kMaxInflateRatio + 1024) {
+  const bool sizesRead = info.uncompressed_size != kZip64Marker && info.compressed_size != kZip64Marker;
+  // Before the member is opened: asking reads the directory again, away
+  // from the member's data.
+  const uint64_t size = sizesRead ? getCurrentEntrySize(handle) : 0;
+  int method = 0, level = 0;
+  if (sizesRead && unzOpenCurrentFile2(handle, &method, &level, 1) == UNZ_OK) {
+    std::unique_ptr<ZipRamStream> out = MemberStream(size, info.compressed_size, archiveBytes_);
+    const RawRead read = [this](uint8_t* b, unsigned n) { return unzReadCurrentFile(handle, b, n); };
+    const bool ok = out && DecodeMember(read, info, password, out->Bytes());
+    unzCloseCurrentFile(handle);
+    return ok ? std::move(out) : nullptr;
+  }
+  // The library took a value standing only in the Zip64 extra field for
+  // 0xFFFFFFFF: its sizes, or the position it could not open the member at.
+  const auto& members = OwnDirectory().members;
+  const auto m = std::lower_bound(members.begin(), members.end(), static_cast<int64_t>(pos.pos_in_zip_directory),
+                                  [](const auto& e, int64_t at) { return e.dirPos < at; });
+  if (m == members.end() || m->dirPos != static_cast<int64_t>(pos.pos_in_zip_directory) || !m->zip64) {
     return nullptr;
   }
-  std::unique_ptr<ZipRamStream> out = ZipRamStream::create(static_cast<size_t>(size), 1, 0);
-  if (!out || !ReadCurrentMember(handle, info, password, out->Bytes())) return nullptr;
-  return out;
+  std::unique_ptr<ZipRamStream> out = MemberStream(m->uncompressed, m->compressed, archiveBytes_);
+  plat::StreamPtr file = out ? plat::ReadFile(name) : nullptr;
+  SZIPFileHeader local;
+  if (!file || file->Seek(m->headerPos) != m->headerPos || !local.fillFromStream(file.get(), SZIPFileHeader::kBytes) ||
+      local.signature != SZIPFileHeader::kSignature) {
+    return nullptr;
+  }
+  const int64_t data = m->headerPos + SZIPFileHeader::kBytes + local.nameLength + local.extraLength;
+  int64_t left = m->compressed;
+  const RawRead read = [&](uint8_t* b, unsigned n) {
+    const size_t got = file->Read(b, static_cast<size_t>(std::min<int64_t>(n, left)));
+    left -= static_cast<int64_t>(got);
+    return static_cast<int>(got);
+  };
+  return file->Seek(data) == data && DecodeMember(read, info, password, out->Bytes()) ? std::move(out) : nullptr;
+}
+
+const CentralDirectory& ZipReader::OwnDirectory() {
+  if (!ownDirectory_) {
+    plat::StreamPtr s = plat::ReadFile(name);
+    ownDirectory_ = s ? ReadCentralDirectory(*s) : CentralDirectory{};
+  }
+  return *ownDirectory_;
 }
 
 int ZipReader::extractFileToDisk(const std::string& memberName, const std::string& outputPath,
@@ -384,6 +449,7 @@ int ZipReader::closeZip() {
   handle = nullptr;
   byName_.clear();
   byFoldedName_.clear();
+  ownDirectory_.reset();
   name.clear();
   clearFileList();
   return 0;

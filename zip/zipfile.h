@@ -22,6 +22,14 @@ namespace zip {
 // Members are read whole into memory; larger ones are refused.
 constexpr int64_t kMaxMemberBytes = int64_t{1} << 30;
 
+// Past this many members an archive needs a Zip64 end record, which the zip
+// library writes only for a directory that starts past 4 GiB. So the writer
+// refuses one member more (kArchiveFull), and does not open an archive
+// that already holds this many for adding: the library would rewrite its
+// directory without that record.
+constexpr int64_t kMaxArchiveMembers = 0xFFFF;
+constexpr int kArchiveFull = 2;
+
 struct ZipUnit {
   bool started = false;
 };
@@ -63,7 +71,8 @@ class ZipWriter : public ZipFile {
   ~ZipWriter() override;
 
   // append 0 creates (replacing a file of that name), otherwise adds to an
-  // existing archive. An archive still open is finished first.
+  // existing archive (one of kMaxArchiveMembers or more is refused,
+  // untouched). An archive still open is finished first.
   int openZip(const std::string& archiveName, int append);
   // -1 (zlib's default) to 9; other values, or no open archive, change nothing.
   void setCompressionLevel(int level);
@@ -86,6 +95,7 @@ class ZipWriter : public ZipFile {
   void* handle = nullptr;
   int compressionLevel = -1;
   bool failed_ = false;  // a member of the open archive was not written
+  int64_t members_ = 0;  // in the open archive, as its directory will count them
   std::unique_ptr<RawDeflater> deflater_;
   std::vector<uint8_t> packed_;
 };
@@ -124,6 +134,10 @@ class ZipReader : public ZipFile {
     uint64_t number = 0;
   };
   void IndexMembers();
+  // Our own reading of the archive's central directory, made on first
+  // need: the zip library leaves a size or position that stands only in a
+  // Zip64 extra field at 0xFFFFFFFF, and such members are read from it.
+  const CentralDirectory& OwnDirectory();
 
   void* handle = nullptr;
   int64_t archiveBytes_ = 0;  // no member can hold more than the file has
@@ -131,6 +145,7 @@ class ZipReader : public ZipFile {
   // walking it again: by the name as stored and with ASCII letters
   // lower-cased.
   std::unordered_map<std::string, MemberPos> byName_, byFoldedName_;
+  std::optional<CentralDirectory> ownDirectory_;  // read on first need
 };
 
 }  // namespace zip
