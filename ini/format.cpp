@@ -230,11 +230,7 @@ void TINISection::Save(plat::Stream* stream) const {
 }
 
 std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted) {
-  // Counted first, so the bytes get one block of their exact size.
-  detail::ByteOut count;
-  file.PutText(count, sorted);
   std::vector<uint8_t> bytes;
-  bytes.reserve(count.Count());
   char block[kStreamBlock];
   const detail::ByteOut::Drain drain = [&bytes](const void* data, size_t n) {
     bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);

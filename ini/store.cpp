@@ -188,10 +188,6 @@ uint64_t Text::Hash() const {
 
 void ByteOut::Spill(const char* p, size_t n) {
   if (stopped_) return;
-  if (!block_) {
-    count_ += n;
-    return;
-  }
   while (n > 0) {
     const size_t room = static_cast<size_t>(end_ - at_), k = std::min(n, room);
     std::memcpy(at_, p, k);
@@ -204,10 +200,9 @@ void ByteOut::Spill(const char* p, size_t n) {
 
 bool ByteOut::Finish() {
   if (stopped_) return false;
-  if (!block_ || at_ == block_) return true;
+  if (at_ == block_) return true;
   const size_t n = static_cast<size_t>(at_ - block_);
   at_ = block_;
-  count_ += n;
   if ((*drain_)(block_, n)) return true;
   // Nothing more goes in: the room is gone.
   stopped_ = true;

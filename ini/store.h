@@ -22,11 +22,9 @@ namespace ini::detail {
 
 // Bytes gathered in a block of fixed size and handed to drain whenever it
 // fills, so a text of any length is written through that much memory.
-// Without a block the bytes are only counted.
 class ByteOut {
  public:
   using Drain = std::function<bool(const void* data, size_t n)>;
-  ByteOut() = default;
   ByteOut(char* block, size_t size, const Drain& drain) : block_(block), at_(block), end_(block + size), drain_(&drain) {}
   ByteOut(const ByteOut&) = delete;
   ByteOut& operator=(const ByteOut&) = delete;
@@ -50,7 +48,6 @@ class ByteOut {
   bool Stopped() const { return stopped_; }
   // Hands on what the block still holds: false when drain refused any.
   bool Finish();
-  uint64_t Count() const { return count_ + static_cast<uint64_t>(at_ - block_); }
 
  private:
   void Spill(const char* p, size_t n);
@@ -58,7 +55,6 @@ class ByteOut {
   char* at_ = nullptr;
   char* end_ = nullptr;
   const Drain* drain_ = nullptr;
-  uint64_t count_ = 0;  // bytes handed on, or counted
   bool stopped_ = false;
 };
 
