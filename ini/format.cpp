@@ -19,10 +19,8 @@ std::u16string Widen(std::string_view bytes) {
   return out;
 }
 
-void AppendNarrow(std::string& out, std::u16string_view text) {
-  const size_t at = out.size();
-  out.resize(at + text.size());
-  for (size_t i = 0; i < text.size(); ++i) out[at + i] = static_cast<char>(text[i] & 0xFF);
+void PutNarrow(detail::ByteOut& out, std::u16string_view text) {
+  for (char16_t c : text) out.Put(static_cast<char>(c & 0xFF));
 }
 
 // The file system takes UTF-8 names. False for a name it cannot take: an
@@ -67,11 +65,20 @@ std::string_view Trim(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-void AppendComment(std::string& out, const detail::Text& comment) {
+void PutComment(detail::ByteOut& out, const detail::Text& comment) {
   if (comment.empty()) return;
-  out += "\t;";
-  comment.AppendNarrow(out);
+  out.Put("\t;", 2);
+  comment.PutNarrow(out);
 }
+
+constexpr size_t kWriteBlock = size_t{256} << 10;
+// The element writers' lines are short beside a file's.
+constexpr size_t kStreamBlock = size_t{4} << 10;
+
+struct TailFree {
+  void operator()(detail::Tail* t) const { detail::Tail::Destroy(t); }
+};
+using TailPtr = std::unique_ptr<detail::Tail, TailFree>;
 
 constexpr size_t kReadBlock = size_t{256} << 10;
 
@@ -158,65 +165,105 @@ void LineReader::Lines(std::string_view bytes) {
 
 // --- writing ----------------------------------------------------------------
 
-void TINIParameter::AppendLine(std::string& out) const {
-  Name().AppendNarrow(out);
-  out += '=';
+// The one writer of lines: the file's, and each element's on its own.
+void TINIParameter::PutLine(detail::ByteOut& out) const {
+  Name().PutNarrow(out);
+  out.Put('=');
   for (size_t i = 0; i < ValueCount(); ++i) {
-    if (i != 0) out += ", ";
+    if (i != 0) out.Put(", ", 2);
     // What QuoteValue gives, without a text of its own for every value.
-    out += '"';
-    values_.AppendNarrow(out, i);
-    out += '"';
+    out.Put('"');
+    values_.PutNarrow(out, i);
+    out.Put('"');
   }
-  if (const detail::Text* comment = values_.Comment()) AppendComment(out, *comment);
-  out += "\r\n";
+  if (const detail::Text* comment = values_.Comment()) PutComment(out, *comment);
+  out.Put("\r\n", 2);
 }
+
+void TINISection::PutLines(detail::ByteOut& out, bool sorted) const {
+  out.Put('[');
+  Name().PutNarrow(out);
+  out.Put(']');
+  if (body_) PutComment(out, body_->comment);
+  out.Put("\r\n", 2);
+  if (body_) {
+    body_->params.EachInOrder(sorted, [&](const TINIParameter& p) {
+      p.PutLine(out);
+      return !out.Stopped();
+    });
+  }
+}
+
+void TINIFile::PutText(detail::ByteOut& out, bool sorted) const {
+  if (!comment_.empty()) {
+    out.Put(';');
+    PutNarrow(out, comment_);
+    out.Put("\r\n", 2);
+  }
+  sections_.EachInOrder(sorted, [&](const TINISection& s) {
+    s.PutLines(out, sorted);
+    out.Put("\r\n", 2);
+    return !out.Stopped();
+  });
+}
+
+namespace {
+
+template <class Put>
+void WriteTo(plat::Stream* stream, Put put) {
+  if (!stream) return;
+  char block[kStreamBlock];
+  const detail::ByteOut::Drain drain = [stream](const void* data, size_t n) { return stream->Write(data, n) == n; };
+  detail::ByteOut out(block, sizeof block, drain);
+  put(out);
+  out.Finish();
+}
+
+}  // namespace
 
 void TINIParameter::Save(plat::Stream* stream) const {
-  if (!stream) return;
-  std::string line;
-  AppendLine(line);
-  stream->WriteString(line);
-}
-
-void TINISection::AppendLines(std::string& out, bool sorted) const {
-  out += '[';
-  Name().AppendNarrow(out);
-  out += ']';
-  if (body_) AppendComment(out, body_->comment);
-  out += "\r\n";
-  if (body_) {
-    for (const TINIParameter* p : body_->params.InOrder(sorted)) p->AppendLine(out);
-  }
+  WriteTo(stream, [this](detail::ByteOut& out) { PutLine(out); });
 }
 
 void TINISection::Save(plat::Stream* stream) const {
-  if (!stream) return;
-  std::string lines;
-  AppendLines(lines, false);
-  stream->WriteString(lines);
+  WriteTo(stream, [this](detail::ByteOut& out) { PutLines(out, false); });
 }
 
 std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted) {
-  std::string text;
-  if (!file.comment_.empty()) {
-    text += ';';
-    AppendNarrow(text, file.comment_);
-    text += "\r\n";
-  }
-  for (const TINISection* s : file.sections_.InOrder(sorted)) {
-    s->AppendLines(text, sorted);
-    text += "\r\n";
-  }
-  return std::vector<uint8_t>(text.begin(), text.end());
+  std::vector<uint8_t> bytes;
+  char block[kStreamBlock];
+  const detail::ByteOut::Drain drain = [&bytes](const void* data, size_t n) {
+    bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);
+    return true;
+  };
+  detail::ByteOut out(block, sizeof block, drain);
+  file.PutText(out, sorted);
+  out.Finish();
+  return bytes;
 }
 
 int TINIFile::Save(int sortFirst) {
-  std::string path;
-  if (!PathOf(fileName_, path)) return 0;
+  // Running short of memory fails the save like any other fault: the file
+  // stays as it was, with no temporary beside it.
+  try {
+    std::string path;
+    if (!PathOf(fileName_, path)) return 0;
+    // The text goes to the file a block at a time as it is made, so saving
+    // costs the block beside the model whatever the file's size (and, for a
+    // sorted save, the order of the longest list while it is written).
+    const std::unique_ptr<char[]> block(new char[kWriteBlock]);
+    const bool sorted = sortFirst != 0;
+    const bool saved = plat::SaveFileSafelyFrom(path, [&](const plat::ByteSink& sink) {
+      detail::ByteOut out(block.get(), kWriteBlock, sink);
+      PutText(out, sorted);
+      return out.Finish();
+    });
+    if (!saved) return 0;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   // The sorted text is written first and the model sorted only after, so a
   // failed save leaves both the file and the model as they were.
-  if (!plat::SaveFileSafely(path, WriteIniText(*this, sortFirst != 0))) return 0;
   if (sortFirst) Sort();
   return 1;
 }
@@ -224,7 +271,9 @@ int TINIFile::Save(int sortFirst) {
 // --- reading ----------------------------------------------------------------
 
 // The line's texts are taken from the bytes as they stand, carriage returns
-// left out, so no line is ever copied whole.
+// left out, so no line is ever copied whole. Everything a line needs is made
+// before the model changes, so running short of memory part way through a
+// line leaves the model as the lines before it left it.
 void LineReader::Line(std::string_view line) {
   if (line.empty()) return;
   if (line[0] == '[') section_ = nullptr;
@@ -235,34 +284,50 @@ void LineReader::Line(std::string_view line) {
       // A header without "]" is skipped and leaves reading outside.
       const size_t close = line.find(']');
       if (close == std::string_view::npos) return;
-      // A repeated name continues the section it names.
-      section_ = file_.sections_.FindOrAppend(WithoutCr(line.substr(1, close - 1), scratch_));
       const size_t semi = line.find(';');
+      detail::Text comment;
+      std::unique_ptr<TINISection::Body> body;
       if (semi != std::string_view::npos) {
-        const std::string_view comment = line.substr(semi + 1);
-        if (section_->body_ || !WithoutCr(comment, scratch_).empty()) section_->Own().comment.AssignBytes(comment);
+        comment.AssignBytes(line.substr(semi + 1));
+        if (!comment.empty()) body = std::make_unique<TINISection::Body>();
       }
+      // A repeated name continues the section it names.
+      TINISection* s = file_.sections_.FindOrAppend(WithoutCr(line.substr(1, close - 1), scratch_));
+      if (semi != std::string_view::npos && (s->body_ || body)) {
+        if (!s->body_) s->body_ = std::move(body);
+        s->body_->comment = std::move(comment);
+      }
+      section_ = s;
     }
     return;
   }
   const size_t eq = line.find('=');
   if (eq == std::string_view::npos) return;
-  TINIParameter* p = section_->Own().params.FindOrAppend(WithoutCr(line.substr(0, eq), scratch_));
   // Every double quote of the line counts, even in the name or comment.
   const size_t quotes = static_cast<size_t>(std::count(line.begin(), line.end(), '"'));
-  p->values_.Replace(ReadValues(line.substr(eq), quotes / 2));
+  TailPtr values(ReadValues(line.substr(eq), quotes / 2));
   const size_t lastQuote = line.rfind('"');
   const std::string_view tail = lastQuote == std::string_view::npos ? line : line.substr(lastQuote + 1);
   const size_t semi = tail.find(';');
-  if (semi != std::string_view::npos) {
-    p->values_.CommentToChange().AssignBytes(tail.substr(semi + 1));
-    p->values_.Tidy();
-  }
+  if (semi != std::string_view::npos) values->comment.AssignBytes(tail.substr(semi + 1));
+  TINIParameter* p = section_->Own().params.FindOrAppend(WithoutCr(line.substr(0, eq), scratch_));
+  // A line without a comment keeps the one the parameter has.
+  p->values_.Replace(values.release(), semi == std::string_view::npos);
 }
 
 void ReadIniText(TINIFile& file, std::string_view bytes) { LineReader(file).Lines(bytes); }
 
 int TINIFile::Load() {
+  // Running short of memory ends the load like a read error part way: the
+  // lines read before stay added.
+  try {
+    return LoadLines();
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+int TINIFile::LoadLines() {
   std::string path;
   if (!PathOf(fileName_, path)) return 0;
   plat::OpenStatus status;

@@ -86,7 +86,7 @@ class TINIParameter : public detail::NamedItem {
  private:
   friend class TINISection;
   friend class LineReader;
-  void AppendLine(std::string& out) const;
+  void PutLine(detail::ByteOut& out) const;
   detail::Values values_;  // and the comment
 };
 
@@ -124,8 +124,7 @@ class TINISection : public detail::NamedItem {
  private:
   friend class TINIFile;
   friend class LineReader;
-  friend std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted);
-  void AppendLines(std::string& out, bool sorted) const;
+  void PutLines(detail::ByteOut& out, bool sorted) const;
   // Made on first use: an empty section costs its name alone.
   struct Body {
     detail::Text comment;
@@ -230,12 +229,16 @@ class TINIFile {
   void Sort();
 
   // Adds what the file holds to the current contents: 1 when it was read;
-  // 0 when it cannot be opened (nothing changes) or a read fails part way
-  // (the lines before the failure stay added). Any size memory holds loads.
+  // 0 when it cannot be opened (nothing changes), or a read fails or memory
+  // runs short part way (the lines before stay added). Any size memory
+  // holds loads.
   int Load();
   // Writes the whole file beside the old one and renames it over, so a
-  // failure (0) leaves the old file as it was. With sortFirst the model is
-  // sorted, but only once the file is written.
+  // failure (0), running short of memory included, leaves the old file as
+  // it was. A file that already holds the text is left alone. The text is
+  // written as it is made, a block at a time: the save costs a fixed amount
+  // beside the model. With sortFirst the model is sorted, but only once the
+  // file is written.
   int Save(int sortFirst);
 
   std::span<const TINISection> Sections() const { return sections_.Items(); }
@@ -245,6 +248,8 @@ class TINIFile {
  private:
   friend class LineReader;
   friend std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted);
+  int LoadLines();
+  void PutText(detail::ByteOut& out, bool sorted) const;
   const TINIParameter* FindParameter(std::u16string_view section, std::u16string_view name) const;
   TINIParameter* FindParameter(std::u16string_view section, std::u16string_view name);
   // The create-missing store: section, parameter, then the values.

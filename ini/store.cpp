@@ -43,13 +43,18 @@ void Text::Free() {
   bits_ = 0;
 }
 
+// A new block is made before the old one goes, so running short of memory
+// leaves the text as it was.
 void Text::Assign(std::u16string_view s) {
-  Free();
-  if (s.empty()) return;
+  if (s.empty()) {
+    Free();
+    return;
+  }
   const bool wide = std::any_of(s.begin(), s.end(), [](char16_t c) { return c > 0xFF; });
   if (!wide && s.size() <= kInlineMax) {
     uint64_t bits = s.size() << 1 | 1;
     for (size_t i = 0; i < s.size(); ++i) bits |= static_cast<uint64_t>(s[i]) << (8 * (i + 1));
+    Free();
     bits_ = bits;
     return;
   }
@@ -59,28 +64,29 @@ void Text::Assign(std::u16string_view s) {
   } else {
     for (size_t i = 0; i < s.size(); ++i) b->Bytes()[i] = static_cast<unsigned char>(s[i]);
   }
+  Free();
   bits_ = reinterpret_cast<uintptr_t>(b);
 }
 
 void Text::AssignBytes(std::string_view bytes) {
-  Free();
   size_t n = bytes.size();
   const bool crs = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
   if (crs) n -= static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\r'));
-  if (n == 0) return;
   unsigned char small[kInlineMax];
   Block* b = n <= kInlineMax ? nullptr : Block::Make(n, false);
   unsigned char* out = b ? b->Bytes() : small;
   if (crs) {
     for (char c : bytes)
       if (c != '\r') *out++ = static_cast<unsigned char>(c);
-  } else {
+  } else if (n != 0) {
     std::memcpy(out, bytes.data(), n);
   }
+  Free();
   if (b) {
     bits_ = reinterpret_cast<uintptr_t>(b);
     return;
   }
+  if (n == 0) return;
   uint64_t bits = n << 1 | 1;
   for (size_t i = 0; i < n; ++i) bits |= static_cast<uint64_t>(small[i]) << (8 * (i + 1));
   bits_ = bits;
@@ -107,13 +113,15 @@ std::u16string Text::Str() const {
   return out;
 }
 
-void Text::AppendNarrow(std::string& out) const {
+void Text::PutNarrow(ByteOut& out) const {
   const size_t n = size();
-  if (bits_ != 0 && !Inline() && !Heap()->Wide()) {
-    out.append(reinterpret_cast<const char*>(Heap()->Bytes()), n);
+  if (n == 0) return;
+  unsigned char buf[8];
+  if (const unsigned char* c = Narrow(buf)) {
+    out.Put(reinterpret_cast<const char*>(c), n);
     return;
   }
-  for (size_t i = 0; i < n; ++i) out += static_cast<char>((*this)[i] & 0xFF);
+  for (size_t i = 0; i < n; ++i) out.Put(static_cast<char>(Heap()->Units()[i] & 0xFF));
 }
 
 // The characters of an 8-bit text (an inline one copied into buf); nullptr
@@ -178,6 +186,30 @@ uint64_t Text::Hash() const {
   return Finish(h);
 }
 
+void ByteOut::Spill(const char* p, size_t n) {
+  if (stopped_) return;
+  while (n > 0) {
+    const size_t room = static_cast<size_t>(end_ - at_), k = std::min(n, room);
+    std::memcpy(at_, p, k);
+    at_ += k;
+    p += k;
+    n -= k;
+    if (at_ == end_ && !Finish()) return;
+  }
+}
+
+bool ByteOut::Finish() {
+  if (stopped_) return false;
+  if (at_ == block_) return true;
+  const size_t n = static_cast<size_t>(at_ - block_);
+  at_ = block_;
+  if ((*drain_)(block_, n)) return true;
+  // Nothing more goes in: the room is gone.
+  stopped_ = true;
+  at_ = end_ = block_;
+  return false;
+}
+
 Tail* Tail::Make(size_t count, size_t chars, bool wide) {
   const bool big = chars > UINT32_MAX;
   void* p = std::malloc(sizeof(Tail) + count * (big ? 8 : 4) + chars * (wide ? 2 : 1));
@@ -206,14 +238,14 @@ std::u16string Tail::Value(size_t i) const {
   return out;
 }
 
-void Tail::AppendNarrow(std::string& out, size_t i) const {
+void Tail::PutNarrow(ByteOut& out, size_t i) const {
   const size_t b = Begin(i), e = End(i);
   if (!Wide()) {
-    out.append(CharsAt() + b, e - b);
+    out.Put(CharsAt() + b, e - b);
     return;
   }
   const char16_t* u = reinterpret_cast<const char16_t*>(CharsAt());
-  for (size_t k = b; k < e; ++k) out += static_cast<char>(u[k] & 0xFF);
+  for (size_t k = b; k < e; ++k) out.Put(static_cast<char>(u[k] & 0xFF));
 }
 
 size_t Values::Count() const {
@@ -228,9 +260,11 @@ std::u16string Values::Value(size_t i) const {
   return out;
 }
 
-void Values::AppendNarrow(std::string& out, size_t i) const {
-  if (!Inline()) return Heap()->AppendNarrow(out, i);
-  for (size_t k = 0; k < InlineLength(); ++k) out += static_cast<char>((bits_ >> (8 * (k + 1))) & 0xFF);
+void Values::PutNarrow(ByteOut& out, size_t i) const {
+  if (!Inline()) return Heap()->PutNarrow(out, i);
+  char buf[8];
+  for (size_t k = 0; k < InlineLength(); ++k) buf[k] = static_cast<char>((bits_ >> (8 * (k + 1))) & 0xFF);
+  out.Put(buf, InlineLength());
 }
 
 Text& Values::CommentToChange() {
@@ -243,8 +277,8 @@ Text& Values::CommentToChange() {
   return t->comment;
 }
 
-void Values::Replace(Tail* fresh) {
-  if (Tail* t = Heap()) fresh->comment = std::move(t->comment);
+void Values::Replace(Tail* fresh, bool keepComment) {
+  if (Tail* t = Heap(); t && keepComment) fresh->comment = std::move(t->comment);
   Free();
   bits_ = reinterpret_cast<uintptr_t>(fresh);
   Tidy();

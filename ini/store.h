@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <span>
 #include <string>
@@ -18,6 +19,44 @@
 #include <vector>
 
 namespace ini::detail {
+
+// Bytes gathered in a block of fixed size and handed to drain whenever it
+// fills, so a text of any length is written through that much memory.
+class ByteOut {
+ public:
+  using Drain = std::function<bool(const void* data, size_t n)>;
+  ByteOut(char* block, size_t size, const Drain& drain) : block_(block), at_(block), end_(block + size), drain_(&drain) {}
+  ByteOut(const ByteOut&) = delete;
+  ByteOut& operator=(const ByteOut&) = delete;
+
+  void Put(const char* p, size_t n) {
+    if (n <= static_cast<size_t>(end_ - at_)) {
+      if (n != 0) std::memcpy(at_, p, n);
+      at_ += n;
+    } else {
+      Spill(p, n);
+    }
+  }
+  void Put(char c) {
+    if (at_ != end_) {
+      *at_++ = c;
+    } else {
+      Spill(&c, 1);
+    }
+  }
+  // Once drain has refused a block, everything after is dropped.
+  bool Stopped() const { return stopped_; }
+  // Hands on what the block still holds: false when drain refused any.
+  bool Finish();
+
+ private:
+  void Spill(const char* p, size_t n);
+  char* block_ = nullptr;
+  char* at_ = nullptr;
+  char* end_ = nullptr;
+  const Drain* drain_ = nullptr;
+  bool stopped_ = false;
+};
 
 // A text of 16-bit code units that owns its characters, in 8 bytes: empty,
 // up to 7 characters below 256 in the handle itself, or a block holding
@@ -49,7 +88,7 @@ class Text {
   char16_t operator[](size_t i) const;
   std::u16string Str() const;
   // Each character as its low 8 bits.
-  void AppendNarrow(std::string& out) const;
+  void PutNarrow(ByteOut& out) const;
 
   bool Equals(std::u16string_view s) const;
   // Bytes as AssignBytes takes them, without carriage returns.
@@ -96,7 +135,7 @@ class Tail {
   unsigned char* Bytes() { return reinterpret_cast<unsigned char*>(CharsAt()); }
   char16_t* Units() { return reinterpret_cast<char16_t*>(CharsAt()); }
   std::u16string Value(size_t i) const;
-  void AppendNarrow(std::string& out, size_t i) const;
+  void PutNarrow(ByteOut& out, size_t i) const;
 
  private:
   static constexpr uint64_t kWide = uint64_t{1} << 63, kBigEnds = uint64_t{1} << 62;
@@ -133,13 +172,13 @@ class Values {
 
   size_t Count() const;
   std::u16string Value(size_t i) const;
-  void AppendNarrow(std::string& out, size_t i) const;
+  void PutNarrow(ByteOut& out, size_t i) const;
   // nullptr while there is no comment.
   const Text* Comment() const { return Heap() ? &Heap()->comment : nullptr; }
   // The comment to change in place; call Tidy after.
   Text& CommentToChange();
-  // Takes the new values, keeping the comment.
-  void Replace(Tail* fresh);
+  // Takes the new values, and fresh's comment unless keepComment.
+  void Replace(Tail* fresh, bool keepComment = true);
   // The smallest form for what is held.
   void Tidy();
 
@@ -277,8 +316,11 @@ class NamedList {
   template <class Key>
   T* FindOrAppend(const Key& name) {
     if (T* found = Find(name)) return found;
+    // The name is made first: running short of memory leaves no nameless element.
+    Text text;
+    SetText(text, name);
     T& item = items_.EmplaceBack();
-    SetText(item.name_, name);
+    item.name_ = std::move(text);
     if (items_.size() > kScanLimit) {
       if (stale_ || table_ == nullptr || (items_.size() + 1) * 8 > size_t{slots_} * 7) {
         stale_ = true;
@@ -297,12 +339,22 @@ class NamedList {
     return true;
   }
 
-  // Stable: elements of equal names keep their order.
-  std::vector<const T*> InOrder(bool sorted) const {
-    std::vector<const T*> out(items_.size());
-    for (size_t i = 0; i < out.size(); ++i) out[i] = &items_[i];
-    if (sorted) std::stable_sort(out.begin(), out.end(), [](const T* a, const T* b) { return Less(*a, *b); });
-    return out;
+  // f on each element, in list order or sorted by name (stable: elements of
+  // equal names keep their order), until f returns false; whether none did.
+  // The sorted order costs an element number apiece while it runs.
+  template <class F>
+  bool EachInOrder(bool sorted, F f) const {
+    if (!sorted) {
+      for (size_t i = 0; i < items_.size(); ++i)
+        if (!f(items_[i])) return false;
+      return true;
+    }
+    std::vector<uint32_t> order(items_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) { return Less(items_[a], items_[b]); });
+    for (uint32_t i : order)
+      if (!f(items_[i])) return false;
+    return true;
   }
   void Sort() {
     std::stable_sort(items_.data(), items_.data() + items_.size(), [](const T& a, const T& b) { return Less(a, b); });

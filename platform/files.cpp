@@ -475,14 +475,51 @@ namespace {
 std::atomic<int> g_saveFault{0};
 std::atomic<unsigned> g_tempCounter{0};
 
-bool FileHolds(const std::string& path, const std::vector<uint8_t>& bytes) {
+bool ReadAll(int fd, uint8_t* p, size_t n) {
+  while (n > 0) {
+    const ssize_t k = ::read(fd, p, n);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<size_t>(k);
+  }
+  return true;
+}
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Whether the file holds exactly what produce makes, read a block at a time
+// beside it; size, when known (not -1), spares the reading of a file of
+// another size.
+bool FileHolds(const std::string& path, int64_t size,
+               const std::function<bool(const ByteSink&)>& produce) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      static_cast<uint64_t>(st.st_size) != bytes.size()) {
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (size >= 0 && st.st_size != size)) {
     return false;
   }
-  std::vector<uint8_t> have;
-  return LoadFileBytes(path, have, static_cast<int64_t>(bytes.size())) && have == bytes;
+  const FdCloser in{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (in.fd < 0) return false;
+  const uint64_t have = static_cast<uint64_t>(st.st_size);
+  std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(have, 64 << 10)));
+  uint64_t seen = 0;
+  const bool same = produce([&](const void* data, size_t n) {
+    if (n > have - seen) return false;
+    for (const uint8_t* p = static_cast<const uint8_t*>(data); n > 0;) {
+      const size_t k = std::min(n, block.size());
+      if (!ReadAll(in.fd, block.data(), k) || std::memcmp(block.data(), p, k) != 0) return false;
+      p += k;
+      n -= k;
+      seen += k;
+    }
+    return true;
+  });
+  uint8_t more;
+  return same && seen == have && ::read(in.fd, &more, 1) == 0;
 }
 
 bool WriteAll(int fd, const uint8_t* p, size_t n) {
@@ -628,7 +665,15 @@ bool ReplaceThroughTemp(const std::string& target, const struct stat* old, std::
   };
   bool ok = true;
   errno = 0;
-  if (fault == 1 || !write(fd, temp)) ok = failed(fault == 1 ? EIO : errno);
+  bool wrote = false;
+  try {
+    wrote = fault != 1 && write(fd, temp);
+  } catch (...) {  // running short of memory, say: the temporary must not stay
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw;
+  }
+  if (!wrote) ok = failed(fault == 1 ? EIO : errno);
   if (ok && old) ::fchmod(fd, old->st_mode & 07777);
   if (ok && (fault == 2 || ::fsync(fd) != 0)) ok = failed(fault == 2 ? EIO : errno);
   if (::close(fd) != 0) ok = failed(errno);
@@ -648,21 +693,36 @@ bool ReplaceThroughTemp(const std::string& target, const struct stat* old, std::
   return true;
 }
 
+// An existing file is compared with the bytes a block at a time, never
+// read whole, so that saving a large file costs no second copy of it.
+bool SaveThrough(const std::string& path, int64_t size, const std::function<bool(const ByteSink&)>& produce,
+                 bool skipIfSame, std::string& why) {
+  const std::string target = SaveTarget(path);
+  struct stat old;
+  bool hadOld;
+  if (!MayReplace(target, old, hadOld, why)) return false;
+  if (skipIfSame && hadOld && FileHolds(target, size, produce)) return true;
+  return ReplaceThroughTemp(target, hadOld ? &old : nullptr, why, [&](int fd, const std::string&) {
+    return produce([fd](const void* data, size_t n) { return WriteAll(fd, static_cast<const uint8_t*>(data), n); });
+  });
+}
+
 }  // namespace
 
 bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, bool skipIfSame,
                     std::string* whyNot) {
   std::string why;
-  const std::string target = SaveTarget(path);
-  struct stat old;
-  bool hadOld;
-  bool ok = MayReplace(target, old, hadOld, why);
-  if (ok && !(skipIfSame && FileHolds(target, bytes))) {
-    ok = ReplaceThroughTemp(target, hadOld ? &old : nullptr, why,
-                            [&](int fd, const std::string&) { return WriteAll(fd, bytes.data(), bytes.size()); });
-  }
+  const bool ok = SaveThrough(path, static_cast<int64_t>(bytes.size()),
+                              [&](const ByteSink& sink) { return sink(bytes.data(), bytes.size()); }, skipIfSame,
+                              why);
   if (whyNot) *whyNot = ok ? std::string() : why;
   return ok;
+}
+
+bool SaveFileSafelyFrom(const std::string& path, const std::function<bool(const ByteSink& sink)>& produce,
+                        bool skipIfSame) {
+  std::string why;
+  return SaveThrough(path, -1, produce, skipIfSame, why);
 }
 
 bool SaveFileSafelyWith(const std::string& path, const std::function<bool(const std::string& tempPath)>& write) {

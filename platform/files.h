@@ -126,6 +126,15 @@ bool LoadStreamBytes(Stream& stream, std::vector<uint8_t>& out, int64_t maxBytes
 // ("permission denied", "no space left on device"); on success it is emptied.
 bool SaveFileSafely(const std::string& path, const std::vector<uint8_t>& bytes,
                     bool skipIfSame = true, std::string* whyNot = nullptr);
+// Where bytes made a piece at a time go; false asks the maker to stop.
+using ByteSink = std::function<bool(const void* data, size_t n)>;
+// The same for bytes made a piece at a time, so they are never held whole:
+// produce hands them all to the sink in order and returns whether it made
+// them all. With skipIfSame an existing file is first compared with them as
+// they come, which stops at the first difference; produce then runs again
+// to write them.
+bool SaveFileSafelyFrom(const std::string& path, const std::function<bool(const ByteSink& sink)>& produce,
+                        bool skipIfSame = true);
 // The same for a writer that makes the file itself: write gets the path of
 // a new empty temporary beside the target and returns whether it wrote it
 // whole; only then is it flushed and renamed over the target.

@@ -1,12 +1,16 @@
 // INI files on disk: the writer's bytes, the reader's cases, round trips,
 // and failures that must leave the file and the model as they were.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 
@@ -21,6 +25,55 @@ namespace {
 using namespace std::string_literals;
 using ini::TINIFile;
 using vtest::DumpIni;
+
+// The sanitizers reserve far more address space at start than a limit on
+// it would let a test have.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kAddressLimits = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kAddressLimits = false;
+#else
+constexpr bool kAddressLimits = true;
+#endif
+#else
+constexpr bool kAddressLimits = true;
+#endif
+
+// Lets the process's address space grow by room bytes beyond what it holds
+// now, or (room 0) as far as it may.
+bool LimitGrowth(size_t room) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_AS, &limit) != 0) return false;
+  limit.rlim_cur = limit.rlim_max;
+  if (room != 0) {
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    if (!(statm >> pages)) return false;
+    limit.rlim_cur = pages * static_cast<size_t>(::sysconf(_SC_PAGESIZE)) + room;
+  }
+  return ::setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
+// fn's exit code in a child process: 8 when it threw, -1 when the child
+// did not end of itself. A throw must not reach the test runner's copy in
+// the child, which would go on with the other tests.
+int InChild(const std::function<int()>& fn) {
+  const pid_t child = ::fork();
+  if (child < 0) return -2;
+  if (child == 0) {
+    int code = 8;
+    try {
+      code = fn();
+    } catch (...) {
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0)
+    if (errno != EINTR) return -2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 class IniFile : public ::testing::Test {
  protected:
@@ -194,7 +247,71 @@ TEST_F(IniFile, LargeFilesLoadAsTheirBytesRead) {
   TINIFile loaded(Name("large.ini")), read;
   ASSERT_EQ(loaded.Load(), 1);
   ini::ReadIniText(read, text);
-  EXPECT_TRUE(ini::WriteIniText(loaded, false) == ini::WriteIniText(read, false));
+  const std::vector<uint8_t> written = ini::WriteIniText(read, false);
+  EXPECT_TRUE(ini::WriteIniText(loaded, false) == written);
+
+  // Saved a block at a time, a file of any size has the bytes written at once.
+  const std::vector<uint8_t> sorted = ini::WriteIniText(read, true);
+  for (int sortFirst : {0, 1}) {
+    loaded.SetFilename(Name("saved.ini"));
+    ASSERT_EQ(loaded.Save(sortFirst), 1);
+    const std::string saved = Read("saved.ini");
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), (sortFirst ? sorted : written).begin(),
+                           (sortFirst ? sorted : written).end()));
+  }
+}
+
+// Running short of memory gives an answer, not an end: a save with room
+// for little beside the model writes the whole file; a sorted one without
+// room for the order fails, with no file left and the model unsorted; a
+// load without room for the model returns 0, keeping whole the lines it
+// read, and the model takes the rest of the file later.
+TEST_F(IniFile, RunningShortOfMemoryGivesAnAnswer) {
+  if (!kAddressLimits) GTEST_SKIP() << "the sanitizers reserve more address space than a limit allows";
+  // Sections in falling order, so sorting has work to do.
+  std::string text = "; short\r\n";
+  for (int i = 9999999; text.size() < (size_t{8} << 20); --i)
+    text += "[s" + std::to_string(i) + "]\r\nk=\"1\"\r\n\r\n";
+  Write("in.ini", text);
+  // Room for the save's block; the order of some 400 000 sections would take twice it.
+  constexpr size_t kRoom = size_t{768} << 10;
+  const struct {
+    bool save;  // else a load
+    int sortFirst, answer;
+    const char* after;  // out.ini, nullptr for none
+  } cases[] = {
+      {true, 0, 1, text.c_str()},
+      {true, 1, 0, nullptr},
+      {false, 0, 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(dir_ + "/out.ini");
+    const int code = InChild([&] {
+      TINIFile f(Name("in.ini"));
+      if ((c.save && f.Load() != 1) || !LimitGrowth(kRoom)) return 9;
+      f.SetFilename(c.save ? Name("out.ini") : Name("in.ini"));
+      const int answer = c.save ? f.Save(c.sortFirst) : f.Load();
+      if (!LimitGrowth(0)) return 9;
+      if (answer != c.answer) return 1;
+      // The model as loaded, or the lines before the failure and a blank line.
+      const std::vector<uint8_t> model = ini::WriteIniText(f, false);
+      const std::string_view have(reinterpret_cast<const char*>(model.data()), model.size());
+      if (c.save && have != text) return 2;
+      if (!c.save && (have.size() < 4 || have.size() >= text.size() || !have.ends_with("\r\n\r\n") ||
+                      !text.starts_with(have.substr(0, have.size() - 2))))
+        return 2;
+      if (!c.save && (f.Load() != 1 || ini::WriteIniText(f, false) != std::vector<uint8_t>(text.begin(), text.end())))
+        return 3;
+      return 0;
+    });
+    EXPECT_EQ(code, 0) << c.save << c.sortFirst;
+    if (c.after) {
+      EXPECT_TRUE(Read("out.ini") == c.after);
+    }
+    const std::vector<std::string> names = c.after ? std::vector<std::string>{"in.ini", "out.ini"}
+                                                   : std::vector<std::string>{"in.ini"};
+    EXPECT_EQ(plat::ReadDir(dir_), names);  // no temporaries
+  }
 }
 
 }  // namespace

@@ -338,6 +338,60 @@ TEST_F(FilesTest, SaveFileSafely) {
   }
 }
 
+// Bytes made a piece at a time: a file that already holds them is left
+// alone, whatever the pieces, and any other is replaced; a maker that fails
+// or throws leaves the old file and no temporary.
+TEST_F(FilesTest, SaveFileSafelyFromPieces) {
+  const struct {
+    const char* old;  // nullptr: no file
+    std::vector<std::string> pieces;
+    bool throws, saved, sameFile;
+    const char* after;
+  } cases[] = {
+      {"abcdef", {"abc", "", "def"}, false, true, true, "abcdef"},
+      {"abcdef", {"abc", "de"}, false, true, false, "abcde"},
+      {"abcdef", {"abc", "defg"}, false, true, false, "abcdefg"},
+      {"abcdef", {"abX", "def"}, false, true, false, "abXdef"},
+      {"", {}, false, true, true, ""},
+      {"", {"a"}, false, true, false, "a"},
+      {nullptr, {"new", std::string(100000, 'x')}, false, true, false, nullptr},
+      {"old", {"new", "!"}, true, false, true, "old"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(P("f.dat"));
+    if (c.old) Put("f.dat", c.old);
+    struct stat before {}, after {};
+    ::stat(P("f.dat").c_str(), &before);
+    const auto produce = [&](const plat::ByteSink& sink) {
+      for (const std::string& piece : c.pieces) {
+        if (!sink(piece.data(), piece.size())) return false;
+        if (c.throws) throw std::bad_alloc();
+      }
+      return true;
+    };
+    std::string expected = c.after ? c.after : "";
+    if (!c.after)
+      for (const std::string& piece : c.pieces) expected += piece;
+    bool saved = false;
+    try {
+      saved = plat::SaveFileSafelyFrom(P("f.dat"), produce);
+    } catch (const std::bad_alloc&) {
+    }
+    EXPECT_EQ(saved, c.saved) << expected;
+    EXPECT_EQ(Get("f.dat"), expected);
+    ASSERT_EQ(::stat(P("f.dat").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino == before.st_ino, c.sameFile) << expected;
+    EXPECT_EQ(plat::ReadDir(dir_), std::vector<std::string>{"f.dat"}) << expected;  // no temporaries
+  }
+  // A maker that gives up fails the save, as does one step of it failing.
+  const auto halfway = [](const plat::ByteSink& sink) { return sink("x", 1) && false; };
+  EXPECT_FALSE(plat::SaveFileSafelyFrom(P("f.dat"), halfway));
+  plat::SetSafeSaveFaultForTests(2);
+  EXPECT_FALSE(plat::SaveFileSafelyFrom(P("f.dat"), [](const plat::ByteSink& sink) { return sink("y", 1); }));
+  EXPECT_EQ(Get("f.dat"), "old");
+  EXPECT_EQ(plat::ReadDir(dir_), std::vector<std::string>{"f.dat"});
+}
+
 // A file the user made read-only is never replaced, whoever writes it and
 // even with the bytes it holds; one that may be written is.
 TEST_F(FilesTest, ReadOnlyFilesAreNeverReplaced) {
