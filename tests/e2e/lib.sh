@@ -4,6 +4,10 @@
 # What a busy machine may take for a start, a window or an exit that takes a
 # second when it is idle; only a failure waits this long.
 E2E_DEADLINE=60
+# A whole drive, which takes under a minute on an idle machine: the drivers
+# bound each of their waits themselves, this only ends one that hangs (before
+# ctest's limit, so that its pictures are kept).
+E2E_DRIVE_LIMIT=480
 
 # e2e_poll SECONDS CONDITION: evaluates the condition every tenth of a second
 # until it holds (true) or the seconds have passed (false).

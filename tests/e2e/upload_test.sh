@@ -36,7 +36,7 @@ site_port || { cat "$WORK/site.log"; e2e_fail "PHP's server did not start"; }
 export VELKOR_SITE=127.0.0.1:$PORT
 e2e_start_game "$GAME_DIR"
 # "xpack" comes after "base" in the pack list.
-timeout 240 python3 "$HERE/upload_drive.py" "$WID" "$WORK/shots" 1 "$NAME" ||
+timeout "$E2E_DRIVE_LIMIT" python3 "$HERE/upload_drive.py" "$WID" "$WORK/shots" 1 "$NAME" ||
   e2e_fail "the drive did not get through"
 e2e_wait_exit
 
