@@ -54,7 +54,11 @@ e2e_start_xvfb() {
 # e2e_wait_window: sets WID to the game's window once it is on the screen.
 e2e_wait_window() {
   WID=""
-  e2e_poll "$E2E_DEADLINE" 'WID=$(xdotool search --onlyvisible --name "^Velkor\$" 2>/dev/null | head -1); [ -n "$WID" ]'
+  e2e_poll "$E2E_DEADLINE" e2e_find_window
+}
+e2e_find_window() {
+  WID=$(xdotool search --onlyvisible --name '^Velkor$' 2>/dev/null | head -1)
+  [ -n "$WID" ]
 }
 
 # e2e_wait_gone PID: true once the process has ended, false if it still runs
