@@ -72,9 +72,7 @@ def main():
         d.wait_shot(3, "the drawn level", "level-drawn")
         d.click(tool(TOOL_PLAY), "the play-test button")
         d.wait_shot(60, "the level-start popup", "play-test-start")
-        xdo("key", "Escape")
-        d.frames.wait(60, "the popup fade-out")
-        d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
+        d.leave_start_popup()
         # Run right over the coin into the exit (about 100 frames away; the
         # wall stops the figure), the key held on until the new-record popup
         # has faded in (50 frames after the finish) and focused its field: its
@@ -82,8 +80,9 @@ def main():
         d.hold({"right"})
         d.frames.wait(140, "the run to the exit")
         d.shot("finish")
-        d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
-        d.wait_shot(30, "the run key's repeats", "new-record-key-held", min_seconds=1.0)
+        d.wait_shot(70, "the new-record popup", "new-record")
+        d.frames.wait_key_presses(3, "the run key's repeats")
+        d.wait_shot(2, "the repeats read", "new-record-key-held")
         d.hold(set())
         d.type_line("maker", "typing the record name")
         d.frames.wait(5, "the name entry")

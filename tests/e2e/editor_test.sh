@@ -18,7 +18,7 @@ WORK=$(mktemp -d /tmp/velkor-editor-XXXXXX)
 XPID=""; GPID=""; E2E_TAG=editor
 trap e2e_cleanup EXIT
 e2e_start_game "$GAME_DIR"
-timeout 240 python3 "$HERE/editor_drive.py" "$WID" "$PACK" "$LEVEL_NAME" "$WORK/shots" ||
+timeout "$E2E_DRIVE_LIMIT" python3 "$HERE/editor_drive.py" "$WID" "$PACK" "$LEVEL_NAME" "$WORK/shots" ||
   e2e_fail "the drive did not get through"
 e2e_wait_exit
 

@@ -34,19 +34,10 @@ open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,1,int(sy
   (cd "$WORK" && exec ./velkor) >"$WORK/out.log" 2>&1 &
   GPID=$!
   e2e_wait_window || { echo "no window"; cat "$WORK/out.log"; return 1; }
-  # SDL may replace its first window while the renderer starts: wait until
-  # the same window is found twice in a row.
-  local first=""
-  for _ in $(seq 20); do
-    first=$WID; sleep 0.5
-    e2e_wait_window || { echo "no window"; return 1; }
-    [ "$WID" = "$first" ] && break
-  done
   echo "$screen, driver $driver: window $(xwininfo -id "$WID" | awk '/geometry/ {print $2}')"
   local framed=0
   python3 "$HERE/fullscreen_check.py" "$WID" "$sw" "$sh" "$WORK/shots" || framed=1
-  for _ in $(seq 100); do kill -0 $GPID 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $GPID 2>/dev/null; then echo "the click at the exit button did not end the game"; return 1; fi
+  e2e_wait_gone $GPID || { echo "the click at the exit button did not end the game"; return 1; }
   [ "$framed" = 0 ] || return 1
   wait $GPID; code=$?; GPID=""
   [ "$code" = 0 ] || { echo "the game ended with exit code $code"; cat "$WORK/out.log"; return 1; }

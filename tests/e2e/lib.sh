@@ -1,6 +1,25 @@
 # Shared set-up of the real-window tests: a copy of the game folder, an Xvfb
 # server on a free display, and the game's window.
 
+# What a busy machine may take for a start, a window or an exit that takes a
+# second when it is idle; only a failure waits this long.
+E2E_DEADLINE=60
+# A whole drive, which takes under a minute on an idle machine: the drivers
+# bound each of their waits themselves, this only ends one that hangs (before
+# ctest's limit, so that its pictures are kept).
+E2E_DRIVE_LIMIT=480
+
+# e2e_poll SECONDS CONDITION: evaluates the condition every tenth of a second
+# until it holds (true) or the seconds have passed (false).
+e2e_poll() {
+  local end=$((SECONDS + $1))
+  while :; do
+    eval "$2" && return 0
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+
 # e2e_game_copy GAME_DIR WORK: resources linked, the program and a fresh
 # Data/ copied, settings windowed with the OpenGL driver and default keys.
 e2e_game_copy() {
@@ -23,25 +42,29 @@ open(sys.argv[1],"wb").write(struct.pack("<9i",1000,1000,87,83,65,68,32,0,1))' "
 # the xdpyinfo below), and on a busy machine a client connecting during that
 # reset is turned away.
 e2e_start_xvfb() {
-  local work=$1 i
+  local work=$1
   Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
   XPID=$!
-  for i in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  e2e_poll "$E2E_DEADLINE" '[ -s "$work/display" ] || ! kill -0 $XPID 2>/dev/null'
   [ -s "$work/display" ] || return 1
   export DISPLAY=:$(head -1 "$work/display") SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
   xdpyinfo >/dev/null 2>&1
 }
 
-# e2e_wait_window: sets WID to the game's window, waiting up to 10 s.
+# e2e_wait_window: sets WID to the game's window once it is on the screen.
 e2e_wait_window() {
-  local i
   WID=""
-  for i in $(seq 100); do
-    WID=$(xdotool search --name '^Velkor$' 2>/dev/null | head -1)
-    [ -n "$WID" ] && return 0
-    sleep 0.1
-  done
-  return 1
+  e2e_poll "$E2E_DEADLINE" e2e_find_window
+}
+e2e_find_window() {
+  WID=$(xdotool search --onlyvisible --name '^Velkor$' 2>/dev/null | head -1)
+  [ -n "$WID" ]
+}
+
+# e2e_wait_gone PID: true once the process has ended, false if it still runs
+# at the deadline.
+e2e_wait_gone() {
+  e2e_poll "$E2E_DEADLINE" "! kill -0 $1 2>/dev/null"
 }
 
 # e2e_need_x_tools: exits 77 (skipped) when the drivers' X tools are missing.
@@ -108,10 +131,10 @@ e2e_start_game() {
 # path with exit code 0.
 e2e_wait_exit() {
   local code
-  for _ in $(seq 100); do kill -0 "$GPID" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$GPID" 2>/dev/null; then
+  if ! e2e_wait_gone "$GPID"; then
+    # Closing the window lets the game write out what it has to say.
     python3 "$(dirname "${BASH_SOURCE[0]}")/xclose.py" "$WID"
-    sleep 2
+    e2e_wait_gone "$GPID"
     e2e_fail "the exit button did not end the game"
   fi
   wait "$GPID"; code=$?; GPID=""

@@ -27,7 +27,7 @@ for n in $(seq 10 19); do mkdir -p "$WORK/Data/Packs/z$n"; done
 mkdir -p "$WORK/Data/Packs/mine/levels"
 for n in 2 5; do cp "$(dirname "$GAME_DIR")/assets/doy/$n.doy" "$WORK/Data/Packs/mine/levels/"; done
 e2e_start_game "$GAME_DIR"
-timeout 240 python3 "$HERE/menus_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" 19 2,5 1 ||
+timeout "$E2E_DRIVE_LIMIT" python3 "$HERE/menus_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" 19 2,5 1 ||
   e2e_fail "the drive did not get through"
 e2e_wait_exit
 

@@ -4,11 +4,13 @@ and back out through the main menu's exit button, with real X input from
 xdotool.
 
 The game's speed is tied to its frame rate, and under Xvfb on a busy machine
-that rate is anywhere between 15 and 60 frames a second. So the driver does
+that rate is anywhere between 5 and 60 frames a second. So the driver does
 not time anything by the wall clock that the game counts in frames: it counts
 the game's frames itself, one DAMAGE event per presented frame of the window,
 and sends each scripted key change when its step's frame has come (8 steps a
-frame).
+frame). What the game times by its clock (the splash's dark second, the
+countdown) or what takes as long as it takes (loading, the network) is waited
+for on the screen itself, polled until a deadline that only a failure meets.
 
 usage: road_drive.py WINDOW GAME_PID SCRIPT FINISH_STEP NAME SHOT_DIR
 """
@@ -47,6 +49,40 @@ class DamageEvent(ctypes.Structure):
                 ("pad", ctypes.c_long * 24)]
 
 
+KEY_PRESS, KEY_PRESS_MASK = 2, 1
+ALL_PLANES, Z_PIXMAP = 0xFFFFFFFF, 2
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
+                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
+                ("blue_mask", ctypes.c_ulong)]
+
+
+class Pixels:
+    """A copy of an XImage of 24- or 32-bit pixels; px(x, y) -> (r, g, b) in
+    the coordinates it was taken at."""
+
+    def __init__(self, image, x0, y0):
+        if image.bits_per_pixel not in (24, 32):
+            raise Fail(f"the screen has {image.bits_per_pixel} bits per pixel, expected 24 or 32")
+        self.x0, self.y0, self.w, self.h = x0, y0, image.width, image.height
+        self.bpl, self.step = image.bytes_per_line, image.bits_per_pixel // 8
+        self.order = "little" if image.byte_order == 0 else "big"
+        self.data = ctypes.string_at(image.data, self.bpl * image.height)
+        self.masks = [(m, (m & -m).bit_length() - 1)
+                      for m in (image.red_mask, image.green_mask, image.blue_mask)]
+
+    def px(self, x, y):
+        at = (y - self.y0) * self.bpl + (x - self.x0) * self.step
+        v = int.from_bytes(self.data[at:at + self.step], self.order)
+        return tuple((v & m) >> s for m, s in self.masks)
+
+
 class Frames:
     """Counts the frames the game presents in its window."""
 
@@ -59,6 +95,14 @@ class Frames:
         for f in ("XPending", "XConnectionNumber", "XFlush"):
             getattr(x11, f).argtypes = [ctypes.c_void_p]
         x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        x11.XGetImage.restype = ctypes.POINTER(XImage)
+        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x11.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
         dmg.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
                                               ctypes.POINTER(ctypes.c_int)]
         dmg.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
@@ -74,9 +118,16 @@ class Frames:
         # Raw rectangles: one event per drawing request; the game presents a
         # whole frame with one request, so each full-window event is a frame.
         dmg.XDamageCreate(self.dpy, window, 0)
+        # Key events reach every client that asks for them: the presses the
+        # game gets (the server's repeats of a held key among them) are seen
+        # here too.
+        x11.XSelectInput(self.dpy, window, KEY_PRESS_MASK)
         x11.XFlush(self.dpy)
+        self.window = window
+        self.root = x11.XDefaultRootWindow(self.dpy)
         self.fd = x11.XConnectionNumber(self.dpy)
         self.count = 0
+        self.key_presses = 0
         self.event = DamageEvent()
 
     def pump(self, timeout):
@@ -88,17 +139,73 @@ class Frames:
             e = self.event
             if e.type == self.notify and e.width >= 800 and e.height >= 600:
                 self.count += 1
+            elif e.type == KEY_PRESS:
+                self.key_presses += 1
 
-    def wait_until(self, frame, what, min_seconds=0.0, max_seconds=60.0):
+    def sync(self):
+        """Takes every event the server made before now. xdotool has ended
+        (its input processed) when it returns, so a frame counted after this
+        was presented after that input arrived, and the frame after that one
+        was drawn from it."""
+        self.x11.XSync(self.dpy, 0)
+        self.pump(0)
+
+    def wait_until(self, frame, what, max_seconds=60.0):
         start = time.monotonic()
-        while self.count < frame or time.monotonic() - start < min_seconds:
+        while self.count < frame:
             if time.monotonic() - start > max_seconds:
                 raise Fail(f"{what}: the game drew {self.count} frames, waited for {frame}"
                            f" ({max_seconds:.0f} s)")
             self.pump(0.05)
 
-    def wait(self, frames, what, min_seconds=0.0, max_seconds=60.0):
-        self.wait_until(self.count + frames, what, min_seconds, max_seconds)
+    def wait(self, frames, what, max_seconds=60.0):
+        """Waits for the game to draw this many frames after the input sent
+        so far (2 frames: the game has acted on it)."""
+        self.sync()
+        self.wait_until(self.count + frames, what, max_seconds)
+
+    def wait_key_presses(self, presses, what, max_seconds=60.0):
+        self.sync()
+        target = self.key_presses + presses
+        start = time.monotonic()
+        while self.key_presses < target:
+            if time.monotonic() - start > max_seconds:
+                raise Fail(f"{what}: {presses} key presses did not come in {max_seconds:.0f} s")
+            self.pump(0.05)
+
+    def grab(self, x, y, w, h, root=False):
+        """The pixels of a rectangle of the window (or of the screen)."""
+        drawable = self.root if root else self.window
+        image = self.x11.XGetImage(self.dpy, drawable, x, y, w, h, ALL_PLANES, Z_PIXMAP)
+        if not image:
+            raise Fail(f"cannot read the {'screen' if root else 'window'}'s pixels")
+        try:
+            return Pixels(image.contents, x, y)
+        finally:
+            self.x11.XDestroyImage(image)
+
+
+def menu_shown(pixels):
+    """The main menu's backdrop along the frame's top: the splash keeps the
+    top black, and so do the dark second after it and the menu's first
+    frames of fade-in."""
+    row = [pixels.px(x, 2) for x in range(2, 798, 5)]
+    return True if sum(1 for p in row if p == (0, 0, 0)) <= len(row) // 10 else None
+
+
+# The status bar's running time: drawn only while a figure is in play.
+TIME_TEXT = (18, 579, 150, 16)
+
+
+def run_started(pixels):
+    """The time text on the status bar, which is one flat colour without it."""
+    x0, y0, w, h = TIME_TEXT
+    colours = {}
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            p = pixels.px(x, y)
+            colours[p] = colours.get(p, 0) + 1
+    return True if w * h - max(colours.values()) > 40 else None
 
 
 def xdo(*args):
@@ -123,11 +230,28 @@ class Driver:
         print(f"[frame {self.frames.count}] {name}", flush=True)
         return path
 
-    def wait_shot(self, frames, what, name, min_seconds=0.0):
+    def wait_shot(self, frames, what, name):
         """Waits for the screen a step leads to, then takes its picture (the
         file's path is returned)."""
-        self.frames.wait(frames, what, min_seconds)
+        self.frames.wait(frames, what)
         return self.shot(name)
+
+    def wait_screen(self, what, judge, area=(0, 0, 800, 600), root=False, max_seconds=60.0):
+        """Reads the area of the window (or the screen) at each new frame
+        until judge(pixels) gives something other than None, and returns
+        that; the game keeps its own pace meanwhile."""
+        self.frames.sync()
+        start, seen = time.monotonic(), -1
+        while True:
+            if self.frames.count != seen:
+                seen = self.frames.count
+                found = judge(self.frames.grab(*area, root=root))
+                if found is not None:
+                    return found
+            if time.monotonic() - start > max_seconds:
+                raise Fail(f"{what}: not on the screen after {max_seconds:.0f} s"
+                           f" ({self.frames.count} frames)")
+            self.frames.pump(0.1)
 
     def point(self, xy):
         # Two moves, a frame apart: the screens react to a pointer that moved
@@ -149,9 +273,19 @@ class Driver:
         xdo("mousemove", "--window", str(self.window), "400", "300")
         self.wait_shot(10, "the splash", "splash")
         xdo("key", "space")
-        # The splash fades out (50 frames) and stays dark for a second.
-        self.frames.wait(55, "the splash fade-out")
-        self.wait_shot(20, "the main menu", "main-menu", min_seconds=1.3)
+        # The splash fades out and stays dark for a second by the clock (or
+        # ends by itself if it got that far before the key); the menu then
+        # fades in from black over 50 frames.
+        self.wait_screen("the main menu", menu_shown, area=(0, 0, 800, 8))
+        self.wait_shot(50, "the main menu's fade-in", "main-menu")
+
+    def leave_start_popup(self):
+        """Closes the level-start popup; returns once the run has begun."""
+        xdo("key", "Escape")
+        # The popup fades out, then the ready and go banners take a second
+        # each by the clock; the figure comes at go.
+        self.wait_screen("the run's start", run_started, area=TIME_TEXT)
+        self.shot("go")
 
     def type_line(self, text, what):
         """Types the text into the focused field (a character a frame) and
@@ -214,7 +348,7 @@ def play_level(d, game_pid, events, finish_step):
         except ProcessLookupError:
             raise Fail(f"step {step}: the game has ended")
         try:
-            d.frames.pump(0.02)  # a frame already on its way to the server
+            d.frames.sync()
             if anchor is None:
                 anchor = target = d.frames.count
             late.append(d.frames.count - target)
@@ -258,14 +392,11 @@ def play_level1(d, game_pid, events, finish_step, name):
     d.click(CELL_LEVEL1, "the level 1 cell")
     # The level-start popup fades in over 50 frames.
     d.wait_shot(60, "the level-start popup", "level-start")
-    xdo("key", "Escape")
-    # Fade-out (50 frames), then the ready and go banners (1 s each).
-    d.frames.wait(60, "the popup fade-out")
-    d.wait_shot(10, "the countdown", "go", min_seconds=2.8)
+    d.leave_start_popup()
     play_level(d, game_pid, events, finish_step)
     d.shot("finish")
     # The new-record popup fades in over 50 frames, then focuses the field.
-    d.wait_shot(70, "the new-record popup", "new-record", min_seconds=0.3)
+    d.wait_shot(70, "the new-record popup", "new-record")
     d.type_line(name, "typing the name")
     d.wait_shot(10, "the name entry", "name-entered")
     d.click(POPUP_EXIT, "the popup's exit button")

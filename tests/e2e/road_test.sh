@@ -21,7 +21,7 @@ WORK=$(mktemp -d /tmp/velkor-road-XXXXXX)
 XPID=""; GPID=""; E2E_TAG=road
 trap e2e_cleanup EXIT
 e2e_start_game "$GAME_DIR"
-timeout 240 python3 "$HERE/road_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
+timeout "$E2E_DRIVE_LIMIT" python3 "$HERE/road_drive.py" "$WID" "$GPID" "$SCRIPT" "$FINISH_STEP" "$NAME" "$WORK/shots" ||
   e2e_fail "the drive did not get through"
 e2e_wait_exit
 

@@ -7,7 +7,6 @@ menu.
 
 usage: upload_drive.py WINDOW SHOT_DIR PACK_ROW NAME
 """
-import struct
 import sys
 
 from road_drive import MENU_EXIT, Fail, drive, run_main, xdo
@@ -16,15 +15,22 @@ MENU_OPTIONS = (400, 296)
 UPLOAD = (550, 506)  # the upload button's picture is 200x32 at (450, 490)
 
 
-def title_left(xwd_path):
+# The dialog's box, and a band of it above the title, clear of any text.
+BOX = (200, 200, 400, 200)
+BOX_BAND = [(x, 206) for x in range(210, 592, 6)]
+
+
+def title_left(pixels):
     """The leftmost lit column of the dialog's big title line (y 222 to 240,
-    inside the box from x 204): "SUCCESS!" starts well left of "WOOPS!"."""
-    data = open(xwd_path, "rb").read()
-    header, width, ncolors = (struct.unpack(">I", data[o:o + 4])[0] for o in (0, 16, 76))
-    pixels = data[header + 12 * ncolors:]
+    inside the box from x 204) once the page stands fully over the options:
+    "SUCCESS!" starts well left of "WOOPS!"; "Uploading..." and the name
+    page have no title there. None until then."""
+    # At full alpha the box darkens what lies under it to an eighth.
+    if any(max(pixels.px(*p)) > 40 for p in BOX_BAND):
+        return None
     for x in range(204, 400):
         for y in range(222, 240):
-            if max(pixels[4 * (y * width + x):4 * (y * width + x) + 3]) > 100:
+            if max(pixels.px(x, y)) > 100:
                 return x
     return None
 
@@ -43,9 +49,11 @@ def main():
         d.wait_shot(55, "the name page", "name-page")
         d.type_line(name, "typing the name")
         d.wait_shot(90, "the uploading page", "uploading")
-        path = d.wait_shot(130, "the success page", "success")
-        left = title_left(path)
-        if left is None or left > 330:
+        # The upload takes what the network and the site take.
+        left = d.wait_screen("the upload's end page", title_left, area=BOX)
+        d.shot("end-page")
+        print(f"the end page's title starts at x {left}", flush=True)
+        if left > 330:
             raise Fail(f"the page shown is not the success page (title from x {left})")
         xdo("key", "space")
         d.wait_shot(60, "the dialog closed", "dialog-closed")

@@ -24,13 +24,19 @@ trap cleanup EXIT
 mkdir -p "$WORK/store" "$WORK/Data/Packs/$PACK/levels" "$WORK/Data/Packs/$PACK/replays"
 for n in 1 3; do cp "$(dirname "$GAME_DIR")/assets/doy/$n.doy" "$WORK/Data/Packs/$PACK/levels/"; done
 
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-VELKOR_SITE_STORE=$WORK/store php -n -S "127.0.0.1:$PORT" -t "$(dirname "$HERE")/site" >"$WORK/site.log" 2>&1 &
+# Port 0: PHP binds a free port itself and names it once it listens.
+VELKOR_SITE_STORE=$WORK/store php -n -S 127.0.0.1:0 -t "$(dirname "$HERE")/site" >"$WORK/site.log" 2>&1 &
 SPID=$!
+site_port() {
+  PORT=$(sed -n 's|.*(http://127\.0\.0\.1:\([0-9]*\)) started.*|\1|p' "$WORK/site.log")
+  [ -n "$PORT" ]
+}
+e2e_poll "$E2E_DEADLINE" "site_port || ! kill -0 $SPID 2>/dev/null"
+site_port || { cat "$WORK/site.log"; e2e_fail "PHP's server did not start"; }
 export VELKOR_SITE=127.0.0.1:$PORT
 e2e_start_game "$GAME_DIR"
 # "xpack" comes after "base" in the pack list.
-timeout 240 python3 "$HERE/upload_drive.py" "$WID" "$WORK/shots" 1 "$NAME" ||
+timeout "$E2E_DRIVE_LIMIT" python3 "$HERE/upload_drive.py" "$WID" "$WORK/shots" 1 "$NAME" ||
   e2e_fail "the drive did not get through"
 e2e_wait_exit
 

@@ -15,16 +15,11 @@ e2e_start_xvfb "$WORK" || { echo "Xvfb did not start"; exit 1; }
 "$WORK/velkor" >"$WORK/out.log" 2>&1 &
 GPID=$!
 e2e_wait_window || { echo "no window"; cat "$WORK/out.log"; exit 1; }
-sleep 1.5
-GEOM=$(xdotool getwindowgeometry "$WID" | grep Geometry)
-echo "window: $GEOM"
-echo "$GEOM" | grep -q '800x600' || { echo "window is not 800x600"; exit 1; }
 
 # The frame is drawn: the window is not one flat colour. The splash fades
-# in, and a loaded machine starts slowly, so look for up to 20 seconds.
-COLOURS=0
-for _ in $(seq 40); do
-  xwd -silent -id "$WID" -out "$WORK/shot.xwd"
+# in, and a loaded machine starts slowly, so look until the deadline.
+colours() {
+  xwd -silent -id "$WID" -out "$WORK/shot.xwd" || return 1
   COLOURS=$(python3 - "$WORK/shot.xwd" <<'PY'
 import struct, sys
 d = open(sys.argv[1], 'rb').read()
@@ -34,17 +29,22 @@ px = d[hsize + ncolors * 12:]
 print(len(set(px[i:i+4] for i in range(0, min(len(px), 800*600*4), 4*97))))
 PY
 )
-  [ "$COLOURS" -gt 8 ] && break
-  sleep 0.5
-done
+  [ "$COLOURS" -gt 8 ]
+}
+COLOURS=0
+e2e_poll "$E2E_DEADLINE" colours
 echo "distinct colours sampled: $COLOURS"
 [ "$COLOURS" -gt 8 ] || { echo "the frame looks empty"; exit 1; }
 [ -n "${VELKOR_SHOT:-}" ] && cp "$WORK/shot.xwd" "$VELKOR_SHOT"
 
+# Once it draws its frames, the window has the size it keeps.
+GEOM=$(xdotool getwindowgeometry "$WID" | grep Geometry)
+echo "window: $GEOM"
+echo "$GEOM" | grep -q '800x600' || { echo "window is not 800x600"; exit 1; }
+
 # Closing the window quits through the normal save path.
 python3 "$(dirname "$0")/xclose.py" "$WID"
-for _ in $(seq 100); do kill -0 $GPID 2>/dev/null || break; sleep 0.1; done
-if kill -0 $GPID 2>/dev/null; then echo "the game did not end after the window closed"; exit 1; fi
+e2e_wait_gone $GPID || { echo "the game did not end after the window closed"; exit 1; }
 wait $GPID; CODE=$?
 echo "exit code: $CODE"
 [ "$CODE" = 0 ] || { cat "$WORK/out.log"; exit 1; }
