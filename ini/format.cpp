@@ -209,14 +209,19 @@ void TINIFile::PutText(detail::ByteOut& out, bool sorted) const {
 
 namespace {
 
+// Lines put through a small block on the stack into drain.
 template <class Put>
-void WriteTo(plat::Stream* stream, Put put) {
-  if (!stream) return;
+void PutThrough(const detail::ByteOut::Drain& drain, Put put) {
   char block[kStreamBlock];
-  const detail::ByteOut::Drain drain = [stream](const void* data, size_t n) { return stream->Write(data, n) == n; };
   detail::ByteOut out(block, sizeof block, drain);
   put(out);
   out.Finish();
+}
+
+template <class Put>
+void WriteTo(plat::Stream* stream, Put put) {
+  if (!stream) return;
+  PutThrough([stream](const void* data, size_t n) { return stream->Write(data, n) == n; }, put);
 }
 
 }  // namespace
@@ -231,14 +236,12 @@ void TINISection::Save(plat::Stream* stream) const {
 
 std::vector<uint8_t> WriteIniText(const TINIFile& file, bool sorted) {
   std::vector<uint8_t> bytes;
-  char block[kStreamBlock];
-  const detail::ByteOut::Drain drain = [&bytes](const void* data, size_t n) {
-    bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);
-    return true;
-  };
-  detail::ByteOut out(block, sizeof block, drain);
-  file.PutText(out, sorted);
-  out.Finish();
+  PutThrough(
+      [&bytes](const void* data, size_t n) {
+        bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + n);
+        return true;
+      },
+      [&](detail::ByteOut& out) { file.PutText(out, sorted); });
   return bytes;
 }
 

@@ -22,8 +22,6 @@ constexpr int kCentralBytes = 46;
 constexpr int kEndBytes = 22;
 constexpr int kEnd64Bytes = 56;
 constexpr int kEnd64LocatorBytes = 20;
-// A 32-bit size or position holding this stands in the Zip64 extra field.
-constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
 
 bool ReadBank(plat::Stream& s, plat::Bank& bank) {
   return bank.ReadFromStream(s, 0, bank.Size()) == bank.Size();

@@ -37,6 +37,9 @@ std::string LowerAscii(std::string s);
 // the name ends in one).
 void SplitMemberName(const std::string& fullName, std::string& simpleName, std::string& dirPath);
 
+// A 32-bit size or position holding this stands in the Zip64 extra field.
+constexpr uint32_t kZip64Marker = 0xFFFFFFFF;
+
 // Where an archive's central directory stands, as its end record tells
 // (the Zip64 end record's values when there is one).
 struct DirectoryEnd {

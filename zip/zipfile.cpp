@@ -25,9 +25,6 @@ using Bytes = std::vector<uint8_t>;
 // Our own refusals; the library's failures keep its (negative) codes.
 constexpr int kNotWritten = 1;
 
-// Where a size or position stands in the Zip64 extra field.
-constexpr uint64_t kZip64Marker = 0xFFFFFFFF;
-
 // Deflate cannot expand data more than 1032-fold: a member claiming more is
 // damaged, and its claim must not decide how much memory is taken.
 constexpr uint64_t kMaxInflateRatio = 1040;
